@@ -1,0 +1,91 @@
+# Build rules shared by every module: warnings, sanitizers, the Windows
+# runtime, GoogleTest and test registration (native or through Wine).
+
+set(CORV_WIN32 ${WIN32})
+
+add_compile_options(-Wall -Wextra)
+option(CORV_WERROR "Treat warnings as errors (the test command turns this on)" OFF)
+if(CORV_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(CORV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(CORV_WIN32)
+  # Every Windows binary must import only DLLs that ship with Windows.
+  add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX UNICODE _UNICODE
+                          _WIN32_WINNT=0x0501 WINVER=0x0501)
+  add_link_options(-static -static-libgcc -static-libstdc++)
+  # UTF-8 resource scripts carry Japanese text.
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} --codepage=65001")
+  enable_language(RC)
+endif()
+
+# GoogleTest comes from the distribution's source package, built with our
+# own flags so that the sanitizer and Windows builds get matching binaries.
+macro(corv_add_googletest)
+  set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  foreach(t gtest gtest_main gmock gmock_main)
+    if(TARGET ${t})
+      target_compile_options(${t} PRIVATE -w)
+    endif()
+  endforeach()
+  include(GoogleTest)
+endmacro()
+
+# corv_add_test(NAME SOURCES ... [LIBS ...] [WINDOWS_ONLY] [NATIVE_ONLY])
+# One GoogleTest executable whose cases become CTest tests. Under the
+# Windows build they run through the Wine emulator and need the warm
+# wineserver fixture.
+function(corv_add_test name)
+  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY" "" "SOURCES;LIBS" ${ARGN})
+  if(T_WINDOWS_ONLY AND NOT CORV_WIN32)
+    return()
+  endif()
+  if(T_NATIVE_ONLY AND CORV_WIN32)
+    return()
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  if(CORV_WIN32)
+    gtest_discover_tests(${name}
+      DISCOVERY_TIMEOUT 120
+      PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+  endif()
+endfunction()
+
+# corv_version_resource(TARGET FILE_DESCRIPTION ORIGINAL_FILENAME)
+# Gives a Windows binary its VERSIONINFO resource.
+function(corv_version_resource target description filename)
+  if(NOT CORV_WIN32)
+    return()
+  endif()
+  set(CORV_FILE_DESCRIPTION ${description})
+  set(CORV_ORIGINAL_FILENAME ${filename})
+  get_target_property(kind ${target} TYPE)
+  if(kind STREQUAL "EXECUTABLE")
+    set(CORV_FILE_TYPE VFT_APP)
+  else()
+    set(CORV_FILE_TYPE VFT_DLL)
+  endif()
+  set(out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${out} @ONLY)
+  target_sources(${target} PRIVATE ${out})
+endfunction()
+
+if(CORV_WIN32)
+  # Wine's server is started once with detached streams (a warm server that
+  # inherits CTest's output pipe keeps CTest waiting) and stopped at the end.
+  add_test(NAME wine.start COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run --start)
+  set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
+  add_test(NAME wine.stop COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run --stop)
+  set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+endif()
