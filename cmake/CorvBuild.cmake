@@ -39,12 +39,14 @@ macro(corv_add_googletest)
   include(GoogleTest)
 endmacro()
 
-# corv_add_test(NAME SOURCES ... [LIBS ...] [WINDOWS_ONLY] [NATIVE_ONLY])
+# corv_add_test(NAME SOURCES ... [LIBS ...] [WINDOWS_ONLY] [NATIVE_ONLY]
+#               [JAPANESE] [XVFB])
 # One GoogleTest executable whose cases become CTest tests. Under the
 # Windows build they run through the Wine emulator and need the warm
-# wineserver fixture.
+# wineserver fixture. JAPANESE runs them with the Japanese ANSI code page
+# (932); XVFB on a virtual X screen, for tests that look at pixels.
 function(corv_add_test name)
-  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY;JAPANESE;XVFB" "" "SOURCES;LIBS" ${ARGN})
   if(T_WINDOWS_ONLY AND NOT CORV_WIN32)
     return()
   endif()
@@ -53,10 +55,17 @@ function(corv_add_test name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  set(env "")
+  if(T_JAPANESE)
+    list(APPEND env LC_ALL=ja_JP.UTF-8)
+  endif()
+  if(T_XVFB)
+    list(APPEND env CORV_WINE_DISPLAY=xvfb)
+  endif()
   if(CORV_WIN32)
     gtest_discover_tests(${name}
       DISCOVERY_TIMEOUT 120
-      PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120)
+      PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 ENVIRONMENT "${env}")
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
   endif()
