@@ -8,7 +8,12 @@ option(CORV_WERROR "Treat warnings as errors (the test command turns this on)" O
 if(CORV_WERROR)
   add_compile_options(-Werror)
 endif()
-if(CORV_SANITIZE)
+option(CORV_FUZZ "libFuzzer build (clang): fuzz targets with coverage instrumentation" OFF)
+if(CORV_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+  add_custom_target(corv_fuzzers)
+elseif(CORV_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                       -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
@@ -98,3 +103,37 @@ if(CORV_WIN32)
   add_test(NAME wine.stop COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run --stop)
   set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
 endif()
+
+# corv_add_fuzzer(NAME SOURCES ... [LIBS ...] [CORPUS dir])
+# A fuzz target (LLVMFuzzerTestOneInput). The libFuzzer build runs it for a
+# bounded time from its seed corpus; the native builds replay the corpus
+# and a fixed number of deterministic mutations through a small driver, so
+# the sanitizer build exercises every target too.
+function(corv_add_fuzzer name)
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(CORV_WIN32)
+    return()
+  endif()
+  set(seeds "")
+  if(F_CORPUS)
+    file(GLOB seeds ${F_CORPUS}/*)
+  endif()
+  if(CORV_FUZZ)
+    add_executable(${name} ${F_SOURCES})
+    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    add_dependencies(corv_fuzzers ${name})
+    set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
+    add_test(NAME fuzz.${name}
+      COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+              $<TARGET_FILE:${name}> -max_total_time=15 -seed=1 -print_final_stats=0
+              ${work} ${F_CORPUS})
+    set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 120)
+    file(MAKE_DIRECTORY ${work})
+  else()
+    add_executable(${name} ${F_SOURCES} ${PROJECT_SOURCE_DIR}/tests/fuzz/StandaloneFuzzMain.cpp)
+    target_link_libraries(${name} PRIVATE ${F_LIBS})
+    add_test(NAME fuzz.${name}.replay COMMAND ${name} ${seeds})
+    set_tests_properties(fuzz.${name}.replay PROPERTIES LABELS fuzz TIMEOUT 300)
+  endif()
+endfunction()

@@ -96,6 +96,10 @@ const Layout kLayouts[] = {
     SIZE_OF(TW_JPEGCOMPRESSION, 122),
 };
 
+void PrintTo(const Layout &l, std::ostream *os) {
+    *os << l.name;
+}
+
 class TwainLayout : public ::testing::TestWithParam<Layout> {};
 
 TEST_P(TwainLayout, MatchesThe32BitAbi) {

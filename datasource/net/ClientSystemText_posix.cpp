@@ -1,0 +1,6 @@
+#include "ClientSystemText.h"
+
+// Native builds have no Windows version to report.
+COsVersion QueryOsVersion() {
+    return COsVersion{};
+}

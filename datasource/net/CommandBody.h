@@ -1,0 +1,72 @@
+// Bodies and headers of the scan server's commands. Every command is one
+// form-encoded POST; only the user name and password are escaped, every
+// other value goes out exactly as formatted here.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "FormEscaper.h"
+
+namespace cmd {
+constexpr const char kBeginJob[] = "BEGIN_JOB";
+constexpr const char kReadyBeginJob[] = "READY_BEGIN_JOB";
+constexpr const char kCancelBeginJob[] = "CANCEL_BEGIN_JOB";
+constexpr const char kBeginScanPage[] = "BEGIN_SCANPAGE";
+constexpr const char kReadyScanPage[] = "READY_SCANPAGE";
+constexpr const char kCancelScanPage[] = "CANCEL_SCANPAGE";
+constexpr const char kBeginGetImage[] = "BEGIN_GET_IMAGE";
+constexpr const char kGetImage[] = "GET_IMAGE";
+constexpr const char kCancelGetImage[] = "CANCEL_GET_IMAGE";
+constexpr const char kEndJob[] = "END_JOB";
+constexpr const char kHeartBeatJob[] = "HEART_BEAT_JOB";
+}  // namespace cmd
+
+// The scan parameters as BEGIN_JOB sends them, already reduced to the
+// integers of the protocol.
+struct CBeginJobFields {
+    int paperPlace = 0;
+    int scanFace = 0;
+    int colorMode = 0;
+    int resolution = 0;
+    int inputMediumSize = 0;
+    int imageWidth = 0;   // tenths of a millimetre
+    int imageHeight = 0;  // tenths of a millimetre
+    int inputMediumMix = 0;
+    int brightness = 0;
+    int contrast = 0;
+    int saturation = 0;
+    int sharpness = 0;
+    int backgroundElimination = 0;
+    int bleedThroughRemoval = 0;
+    int photographs = 0;
+    int imageMode = 0;
+    int isotropic = 0;
+    int edgeErase = 0;
+    int outputMediumSize = 0;
+};
+
+// clientSystem is the text of FormatClientSystemText; userName and
+// password are in the system ANSI code page and are escaped here.
+std::string BuildBeginJobBody(const CBeginJobFields &f, const std::string &clientSystem,
+                              const std::string &userName, const std::string &password,
+                              const CLeadByteTable &leads);
+
+// "X_PROTOCOL=120&X_COMMAND=<name>&X_SESSION=<id>": every command of a job
+// but BEGIN_JOB and GET_IMAGE.
+std::string BuildSessionCommandBody(const char *command, int32_t session);
+
+std::string BuildGetImageBody(int32_t session, int32_t startByte, int32_t requireByte);
+
+// The header block of every command request; language is resource
+// string 19 ("Japanese"). The misspelt pragma is what servers have always
+// received and is kept.
+std::string BuildCommandHeaders(const std::string &language);
+
+// Object of the path file and the command program's name after CGI_PATH.
+constexpr const char kWebPathObject[] = "CV_WebPath.txt";
+constexpr const char kCommandProgram[] = "scanner.dll";
+
+// Reads the first line of CV_WebPath.txt; returns the command path or an
+// empty text when the line is not a CGI_PATH line.
+std::string CommandPathFromWebPath(const std::string &fileText);
