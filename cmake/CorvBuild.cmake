@@ -45,13 +45,15 @@ macro(corv_add_googletest)
 endmacro()
 
 # corv_add_test(NAME SOURCES ... [LIBS ...] [WINDOWS_ONLY] [NATIVE_ONLY]
-#               [JAPANESE] [XVFB])
+#               [JAPANESE] [XVFB] [SIMULATOR])
 # One GoogleTest executable whose cases become CTest tests. Under the
 # Windows build they run through the Wine emulator and need the warm
 # wineserver fixture. JAPANESE runs them with the Japanese ANSI code page
-# (932); XVFB on a virtual X screen, for tests that look at pixels.
+# (932); XVFB on a virtual X screen, for tests that look at pixels;
+# SIMULATOR with the scan server simulator running (its port in the file
+# CORV_SIM_PORT_FILE names, one test at a time since they share it).
 function(corv_add_test name)
-  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY;JAPANESE;XVFB" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY;JAPANESE;XVFB;SIMULATOR" "" "SOURCES;LIBS" ${ARGN})
   if(T_WINDOWS_ONLY AND NOT CORV_WIN32)
     return()
   endif()
@@ -67,10 +69,23 @@ function(corv_add_test name)
   if(T_XVFB)
     list(APPEND env CORV_WINE_DISPLAY=xvfb)
   endif()
+  # gtest_discover_tests takes properties as name/value pairs and cannot
+  # pass lists or empty values: one fixture name per test, and only the
+  # properties that have a value.
+  set(props TIMEOUT 120)
+  if(env)
+    list(APPEND props ENVIRONMENT "${env}")
+  endif()
+  if(T_SIMULATOR)
+    list(APPEND props FIXTURES_REQUIRED wine_simulator RESOURCE_LOCK simulator)
+    # The Windows side reads the port through Wine's Z: drive.
+    target_compile_definitions(${name} PRIVATE
+      CORV_SIM_PORT_FILE="Z:${CMAKE_BINARY_DIR}/simulator/port")
+  else()
+    list(APPEND props FIXTURES_REQUIRED wine)
+  endif()
   if(CORV_WIN32)
-    gtest_discover_tests(${name}
-      DISCOVERY_TIMEOUT 120
-      PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120 ENVIRONMENT "${env}")
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
   endif()
@@ -99,9 +114,15 @@ if(CORV_WIN32)
   # Wine's server is started once with detached streams (a warm server that
   # inherits CTest's output pipe keeps CTest waiting) and stopped at the end.
   add_test(NAME wine.start COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run --start)
-  set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP wine)
+  set_tests_properties(wine.start PROPERTIES FIXTURES_SETUP "wine;wine_simulator")
   add_test(NAME wine.stop COMMAND ${PROJECT_SOURCE_DIR}/cmake/wine-run --stop)
-  set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP wine)
+  set_tests_properties(wine.stop PROPERTIES FIXTURES_CLEANUP "wine;wine_simulator")
+  add_test(NAME simulator.start
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/sim/simulator-ctl start ${CMAKE_BINARY_DIR}/simulator)
+  set_tests_properties(simulator.start PROPERTIES FIXTURES_SETUP wine_simulator)
+  add_test(NAME simulator.stop
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/sim/simulator-ctl stop ${CMAKE_BINARY_DIR}/simulator)
+  set_tests_properties(simulator.stop PROPERTIES FIXTURES_CLEANUP wine_simulator)
 endif()
 
 # corv_add_fuzzer(NAME SOURCES ... [LIBS ...] [CORPUS dir])

@@ -15,7 +15,7 @@ void AppendInt(std::string &out, const char *key, int value) {
 
 }  // namespace
 
-std::string BuildBeginJobBody(const CBeginJobFields &f, const std::string &clientSystem,
+std::string BuildBeginJobBody(const CScanRequestParams &params, const std::string &clientSystem,
                               const std::string &userName, const std::string &password,
                               const CLeadByteTable &leads) {
     std::string b = kPrefix;
@@ -24,25 +24,8 @@ std::string BuildBeginJobBody(const CBeginJobFields &f, const std::string &clien
     b += "&X_USERNAME=" + EscapeFormValue(userName, leads);
     b += "&X_PASSWORD=" + EscapeFormValue(password, leads);
     b += '&';
-    AppendInt(b, "X_PAPER_PLACE", f.paperPlace);
-    AppendInt(b, "X_SCAN_FACE", f.scanFace);
-    AppendInt(b, "X_COLOR_MODE", f.colorMode);
-    AppendInt(b, "X_RESOLUTION", f.resolution);
-    AppendInt(b, "X_INPUTMEDIUMSIZE", f.inputMediumSize);
-    AppendInt(b, "X_IMAGE_WIDTH", f.imageWidth);
-    AppendInt(b, "X_IMAGE_HEIGHT", f.imageHeight);
-    AppendInt(b, "X_INPUTMEDIUMMIX", f.inputMediumMix);
-    AppendInt(b, "X_BRIGHTNESS", f.brightness);
-    AppendInt(b, "X_CONTRAST", f.contrast);
-    AppendInt(b, "X_SATURATION", f.saturation);
-    AppendInt(b, "X_SHARPNESS", f.sharpness);
-    AppendInt(b, "X_ENABLEBACKGROUNDELIMINATION", f.backgroundElimination);
-    AppendInt(b, "X_BLEEDTHROUGHREMOVAL", f.bleedThroughRemoval);
-    AppendInt(b, "X_PHOTOGRAPHS", f.photographs);
-    AppendInt(b, "X_IMAGE_MODE", f.imageMode);
-    AppendInt(b, "X_ISOTROPIC", f.isotropic);
-    AppendInt(b, "X_EDGEERASE", f.edgeErase);
-    AppendInt(b, "X_OUTPUTMEDIUMSIZE", f.outputMediumSize);
+    for (const auto &field : params.Fields())
+        AppendInt(b, field.key, field.value);
     return b;
 }
 

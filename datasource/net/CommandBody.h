@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FormEscaper.h"
+#include "ScanRequestParams.h"
 
 namespace cmd {
 constexpr const char kBeginJob[] = "BEGIN_JOB";
@@ -22,33 +23,9 @@ constexpr const char kEndJob[] = "END_JOB";
 constexpr const char kHeartBeatJob[] = "HEART_BEAT_JOB";
 }  // namespace cmd
 
-// The scan parameters as BEGIN_JOB sends them, already reduced to the
-// integers of the protocol.
-struct CBeginJobFields {
-    int paperPlace = 0;
-    int scanFace = 0;
-    int colorMode = 0;
-    int resolution = 0;
-    int inputMediumSize = 0;
-    int imageWidth = 0;   // tenths of a millimetre
-    int imageHeight = 0;  // tenths of a millimetre
-    int inputMediumMix = 0;
-    int brightness = 0;
-    int contrast = 0;
-    int saturation = 0;
-    int sharpness = 0;
-    int backgroundElimination = 0;
-    int bleedThroughRemoval = 0;
-    int photographs = 0;
-    int imageMode = 0;
-    int isotropic = 0;
-    int edgeErase = 0;
-    int outputMediumSize = 0;
-};
-
 // clientSystem is the text of FormatClientSystemText; userName and
 // password are in the system ANSI code page and are escaped here.
-std::string BuildBeginJobBody(const CBeginJobFields &f, const std::string &clientSystem,
+std::string BuildBeginJobBody(const CScanRequestParams &params, const std::string &clientSystem,
                               const std::string &userName, const std::string &password,
                               const CLeadByteTable &leads);
 

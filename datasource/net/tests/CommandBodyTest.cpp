@@ -37,26 +37,26 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return info.param.name; });
 
 TEST(CommandBody, BeginJobHasEveryFieldInOrderAndEndsWithAmpersand) {
-    CBeginJobFields f;
-    f.paperPlace = 1;
-    f.scanFace = 2;
-    f.colorMode = 3;
-    f.resolution = 4;
-    f.inputMediumSize = 5;
-    f.imageWidth = 2100;
-    f.imageHeight = 2970;
-    f.inputMediumMix = 1;
-    f.brightness = -2;
-    f.contrast = 3;
-    f.saturation = 4;
-    f.sharpness = 5;
-    f.backgroundElimination = 1;
-    f.bleedThroughRemoval = 0;
-    f.photographs = 1;
-    f.imageMode = 2;
-    f.isotropic = 141;
-    f.edgeErase = 7;
-    f.outputMediumSize = 9;
+    CScanRequestParams f;
+    f.PaperPlace = 1;
+    f.ScanFace = 2;
+    f.ColorMode = 3;
+    f.Resolution = 4;
+    f.InputMediumSize = 5;
+    f.ImageWidth = 2100;
+    f.ImageHeight = 2970;
+    f.InputMediumMix = 1;
+    f.Brightness = -2;
+    f.Contrast = 3;
+    f.Saturation = 4;
+    f.Sharpness = 5;
+    f.EnableBackgroundElimination = 1;
+    f.BleedthroughRemoval = 0;
+    f.Photographs = 1;
+    f.ImageMode = 2;
+    f.Isotropic = 141;
+    f.EdgeErase = 7;
+    f.OutputMediumSize = 9;
     std::string body = BuildBeginJobBody(f, "WinNTService Pack 2(5.1.2600)", "a&b c", "p=w",
                                          CLeadByteTable::CodePage932());
     EXPECT_EQ(body,

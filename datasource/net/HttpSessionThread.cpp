@@ -1,0 +1,258 @@
+#include "HttpSessionThread.h"
+
+#include <wininet.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+DWORD LastErrorOr(DWORD fallback) {
+    DWORD e = GetLastError();
+    return e != 0 ? e : fallback;
+}
+
+}  // namespace
+
+CHttpSessionThread::CHttpSessionThread()
+    : m_done(CreateEventW(nullptr, TRUE, TRUE, nullptr)),
+      m_nextChunk(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+      m_stop(CreateEventW(nullptr, FALSE, TRUE, nullptr)) {}
+
+CHttpSessionThread::~CHttpSessionThread() {
+    CloseRequest();
+}
+
+bool CHttpSessionThread::Connect(const CHttpConnectParams &p) {
+    CloseRequest();
+    m_connection.Reset();
+    m_internet.Reset(
+        InternetOpenA(p.agent.empty() ? nullptr : p.agent.c_str(),
+                      p.proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
+                      p.proxy.empty() ? nullptr : p.proxy.c_str(), nullptr, 0));
+    if (!m_internet) {
+        m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        return false;
+    }
+    m_connection.Reset(InternetConnectA(
+        m_internet.Get(), p.server.c_str(), p.port, p.user.empty() ? nullptr : p.user.c_str(),
+        p.password.empty() ? nullptr : p.password.c_str(), INTERNET_SERVICE_HTTP, 0, 1));
+    if (!m_connection) {
+        m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        return false;
+    }
+    return true;
+}
+
+bool CHttpSessionThread::WaitDone() {
+    return WaitForSingleObject(m_done.Get(), m_waitTime) == WAIT_OBJECT_0;
+}
+
+EPoll CHttpSessionThread::Request(const char *verb, const std::string &path,
+                                  const std::string &body, const std::string &headers,
+                                  DWORD &status, const char *version) {
+    status = 0;
+    if (!m_busy) {
+        CloseRequest();
+        m_verb = verb;
+        m_path = path;
+        m_body = body;
+        m_headers = headers;
+        m_version = version;
+        m_busy = true;
+        m_workerError = 0;
+        m_lastStatus = 0;
+        ResetEvent(m_done.Get());
+        m_worker = std::thread(&CHttpSessionThread::RunRequest, this);
+        return EPoll::Pending;
+    }
+    if (!WaitDone())
+        return EPoll::Pending;
+    if (m_worker.joinable())
+        m_worker.join();
+    if (m_workerError != 0) {
+        // The request is over; a later command starts afresh instead of
+        // seeing this failure again.
+        m_busy = false;
+        m_request.Reset();
+        return EPoll::Failed;
+    }
+    DWORD code = 0, len = sizeof code;
+    if (!HttpQueryInfoA(m_request.Get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code,
+                        &len, nullptr) ||
+        code == 0) {
+        // The server closed the connection without an HTTP answer. Some
+        // WinINet versions report that as a request without status; it is
+        // a broken connection, and the user must be told so.
+        m_workerError = ERROR_INTERNET_CONNECTION_ABORTED;
+        m_busy = false;
+        m_request.Reset();
+        return EPoll::Failed;
+    }
+    status = code;
+    m_lastStatus = code;
+    m_busy = false;
+    return EPoll::Done;
+}
+
+void CHttpSessionThread::RunRequest() {
+    HINTERNET h = HttpOpenRequestA(m_connection.Get(), m_verb.c_str(), m_path.c_str(), m_version,
+                                   nullptr, nullptr, INTERNET_FLAG_RELOAD, 1);
+    if (!h) {
+        m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        SetEvent(m_done.Get());
+        return;
+    }
+    m_request.Reset(h);
+    bool ok = true;
+    if (!m_headers.empty())
+        ok = HttpAddRequestHeadersA(h, m_headers.c_str(), static_cast<DWORD>(-1),
+                                    HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE) != FALSE;
+    if (ok && m_body.empty()) {
+        ok = HttpSendRequestA(h, nullptr, 0, nullptr, 0) != FALSE;
+    } else if (ok) {
+        INTERNET_BUFFERSA in = {};
+        in.dwStructSize = sizeof in;
+        in.dwBufferTotal = static_cast<DWORD>(m_body.size());
+        ok = HttpSendRequestExA(h, &in, nullptr, HSR_INITIATE, 1) != FALSE;
+        size_t sent = 0;
+        while (ok && sent < m_body.size()) {
+            DWORD written = 0;
+            ok = InternetWriteFile(h, m_body.data() + sent,
+                                   static_cast<DWORD>(m_body.size() - sent), &written) != FALSE;
+            if (ok && written == 0)
+                ok = false;
+            sent += written;
+        }
+        ok = ok && HttpEndRequestA(h, nullptr, 0, 0) != FALSE;
+    }
+    if (!ok)
+        m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+    SetEvent(m_done.Get());
+}
+
+void CHttpSessionThread::CloseRequest() {
+    StopReader();
+    if (m_worker.joinable()) {
+        // A request still running keeps its handle until it finishes.
+        WaitForSingleObject(m_done.Get(), INFINITE);
+        m_worker.join();
+    }
+    m_request.Reset();
+    m_busy = false;
+}
+
+int CHttpSessionThread::ReadSome(char *buffer, DWORD size) {
+    DWORD got = 0;
+    if (!m_request || !InternetReadFile(m_request.Get(), buffer, size, &got)) {
+        m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        return -1;
+    }
+    return static_cast<int>(got);
+}
+
+bool CHttpSessionThread::ReadLine(std::string &line, size_t maxBytes) {
+    line.clear();
+    char c;
+    while (line.size() < maxBytes) {
+        int n = ReadSome(&c, 1);
+        if (n < 0)
+            return false;
+        if (n == 0 || c == '\n')
+            break;
+        line += c;
+    }
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return true;
+}
+
+EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
+    got = 0;
+    if (!m_readerRunning) {
+        if (!m_request)
+            return EPoll::Failed;
+        m_requested = size;
+        m_chunkLength = 0;
+        m_chunkOffset = 0;
+        m_readerEnded = false;
+        m_workerError = 0;
+        ResetEvent(m_stop.Get());
+        ResetEvent(m_done.Get());
+        SetEvent(m_nextChunk.Get());
+        m_readerRunning = true;
+        m_reader = std::thread(&CHttpSessionThread::RunReader, this);
+        return EPoll::Pending;
+    }
+    const bool leftover = m_chunkOffset < m_chunkLength;
+    if (!leftover && !m_readerEnded && !WaitDone())
+        return EPoll::Pending;
+    if (!leftover && m_workerError != 0)
+        return EPoll::Failed;
+    // A chunk bigger than this call can take is kept for the next calls,
+    // so no byte of the page is dropped when the caller's size shrinks.
+    const DWORD n = std::min(size, m_chunkLength - m_chunkOffset);
+    std::memcpy(buffer, m_chunk.data() + m_chunkOffset, n);
+    m_chunkOffset += n;
+    got = n;
+    if (m_chunkOffset == m_chunkLength && !m_readerEnded) {
+        if (m_chunkLength < m_requested) {
+            m_readerEnded = true;  // the worker stopped after a short chunk
+        } else {
+            m_requested = size;
+            m_chunkLength = 0;
+            m_chunkOffset = 0;
+            ResetEvent(m_done.Get());
+            SetEvent(m_nextChunk.Get());
+        }
+    }
+    return EPoll::Done;
+}
+
+void CHttpSessionThread::RunReader() {
+    HANDLE events[2] = {m_stop.Get(), m_nextChunk.Get()};
+    for (;;) {
+        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            break;
+        m_chunk.resize(m_requested);
+        DWORD total = 0;
+        bool failed = false;
+        while (total < m_requested) {
+            DWORD got = 0;
+            if (!InternetReadFile(m_request.Get(), m_chunk.data() + total, m_requested - total,
+                                  &got)) {
+                failed = true;
+                break;
+            }
+            if (got == 0)
+                break;
+            total += got;
+        }
+        if (failed)
+            m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
+        m_chunkLength = total;
+        const bool last = failed || total < m_requested;
+        SetEvent(m_done.Get());
+        if (last)
+            return;
+    }
+    SetEvent(m_done.Get());
+}
+
+void CHttpSessionThread::StopReader() {
+    if (!m_readerRunning)
+        return;
+    SetEvent(m_stop.Get());
+    const bool finished = WaitForSingleObject(m_done.Get(), 1000) == WAIT_OBJECT_0;
+    if (!finished) {
+        // Closing the request ends a read that is stuck on the network.
+        m_request.Reset();
+    }
+    m_reader.join();
+    m_readerRunning = false;
+    m_readerEnded = false;
+    m_chunk.clear();
+    m_chunk.shrink_to_fit();
+    m_chunkLength = m_chunkOffset = 0;
+    m_busy = false;
+}

@@ -1,0 +1,148 @@
+#include "SimulatorClient.h"
+
+#include <windows.h>
+#include <wininet.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+struct CNetHandle {
+    HINTERNET h;
+    ~CNetHandle() {
+        if (h)
+            InternetCloseHandle(h);
+    }
+};
+
+std::string JsonQuote(const std::string &s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '"' || c == '\\')
+            out += '\\';
+        out += c;
+    }
+    return out + "\"";
+}
+
+}  // namespace
+
+uint16_t CSimulatorClient::Port() {
+    FILE *f = std::fopen(CORV_SIM_PORT_FILE, "r");
+    if (!f)
+        return 0;
+    int port = 0;
+    if (std::fscanf(f, "%d", &port) != 1)
+        port = 0;
+    std::fclose(f);
+    return static_cast<uint16_t>(port);
+}
+
+std::string CSimulatorClient::Http(const char *verb, const std::string &path,
+                                   const std::string &body, unsigned *status) {
+    CNetHandle inet{InternetOpenA("corv-test", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0)};
+    CNetHandle conn{InternetConnectA(inet.h, "127.0.0.1", Port(), nullptr, nullptr,
+                                     INTERNET_SERVICE_HTTP, 0, 0)};
+    CNetHandle req{HttpOpenRequestA(conn.h, verb, path.c_str(), nullptr, nullptr, nullptr,
+                                    INTERNET_FLAG_RELOAD, 0)};
+    std::string out;
+    if (!req.h)
+        return out;
+    const char *headers = "Content-Type: application/json\r\n";
+    if (!HttpSendRequestA(req.h, headers, static_cast<DWORD>(-1), const_cast<char *>(body.data()),
+                          static_cast<DWORD>(body.size())))
+        return out;
+    if (status) {
+        DWORD code = 0, len = sizeof code;
+        HttpQueryInfoA(req.h, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &code, &len,
+                       nullptr);
+        *status = code;
+    }
+    char buf[65536];
+    DWORD got = 0;
+    while (InternetReadFile(req.h, buf, sizeof buf, &got) && got > 0)
+        out.append(buf, got);
+    return out;
+}
+
+bool CSimulatorClient::SetScenario(const std::vector<std::string> &args) {
+    std::string json = "{\"args\": [";
+    for (size_t i = 0; i < args.size(); ++i)
+        json += (i ? ", " : "") + JsonQuote(args[i]);
+    json += "]}";
+    unsigned status = 0;
+    Http("POST", "/__control/scenario", json, &status);
+    Http("DELETE", "/__control/requests", std::string());
+    return status == 200;
+}
+
+std::string CSimulatorClient::State() {
+    return Http("GET", "/__control/state", std::string());
+}
+
+std::string CSimulatorClient::Page(int session, int page) {
+    char path[96];
+    std::snprintf(path, sizeof path, "/__control/page?session=%d&page=%d", session, page);
+    return Http("GET", path, std::string());
+}
+
+std::string CSimulatorClient::JsonString(const std::string &object, const char *field) {
+    const std::string key = std::string("\"") + field + "\": \"";
+    size_t i = object.find(key);
+    if (i == std::string::npos)
+        return std::string();
+    std::string out;
+    for (i += key.size(); i < object.size() && object[i] != '"'; ++i) {
+        char c = object[i];
+        if (c != '\\' || i + 1 >= object.size()) {
+            out += c;
+            continue;
+        }
+        char e = object[++i];
+        switch (e) {
+            case 'r':
+                out += '\r';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'u':
+                // The log stores bytes as latin-1 characters: \u00XX.
+                out += static_cast<char>(std::strtol(object.substr(i + 1, 4).c_str(), nullptr, 16));
+                i += 4;
+                break;
+            default:
+                out += e;
+                break;
+        }
+    }
+    return out;
+}
+
+std::vector<CRecordedRequest> CSimulatorClient::Requests() {
+    // GET /__control/requests answers a JSON array of records, each of
+    // which starts with its "seq" field.
+    std::string json = Http("GET", "/__control/requests", std::string());
+    std::vector<CRecordedRequest> out;
+    size_t pos = 0;
+    while ((pos = json.find("\"seq\":", pos)) != std::string::npos) {
+        size_t end = json.find("\"seq\":", pos + 1);
+        std::string obj =
+            json.substr(pos, end == std::string::npos ? std::string::npos : end - pos);
+        CRecordedRequest r;
+        r.method = JsonString(obj, "method");
+        r.path = JsonString(obj, "path");
+        r.version = JsonString(obj, "version");
+        r.headRaw = JsonString(obj, "head_raw");
+        r.body = JsonString(obj, "body");
+        r.command = JsonString(obj, "command");
+        out.push_back(r);
+        pos = end == std::string::npos ? json.size() : end;
+    }
+    return out;
+}
