@@ -67,13 +67,16 @@ protected:
         return Finish(session, [&] { return session.Command(command, body); });
     }
     std::string Body(const char *command) { return BuildSessionCommandBody(command, sessionId); }
-    // BEGIN_JOB through BEGIN_GET_IMAGE of one page.
-    void OpenImage() {
+    void BeginJob() {
         std::string begin = BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "user", "",
                                               CLeadByteTable::CodePage932());
         ASSERT_EQ(Run(cmd::kBeginJob, begin), EPoll::Done);
         sessionId = session.LastReply().session;
         ASSERT_GT(sessionId, 0);
+    }
+    // BEGIN_JOB through BEGIN_GET_IMAGE of one page.
+    void OpenImage() {
+        BeginJob();
         ASSERT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
         ASSERT_EQ(Run(cmd::kBeginScanPage, Body(cmd::kBeginScanPage)), EPoll::Done);
         ASSERT_EQ(Run(cmd::kReadyScanPage, Body(cmd::kReadyScanPage)), EPoll::Done);
