@@ -67,10 +67,12 @@ protected:
         return Finish(session, [&] { return session.Command(command, body); });
     }
     std::string Body(const char *command) { return BuildSessionCommandBody(command, sessionId); }
+    static std::string BeginBody() {
+        return BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "user", "",
+                                 CLeadByteTable::CodePage932());
+    }
     void BeginJob() {
-        std::string begin = BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "user", "",
-                                              CLeadByteTable::CodePage932());
-        ASSERT_EQ(Run(cmd::kBeginJob, begin), EPoll::Done);
+        ASSERT_EQ(Run(cmd::kBeginJob, BeginBody()), EPoll::Done);
         sessionId = session.LastReply().session;
         ASSERT_GT(sessionId, 0);
     }
@@ -126,10 +128,7 @@ TEST_F(ScannerSession, MissingCgiPathFailsAndIsRetriedNextTime) {
 
 TEST_F(ScannerSession, RecoverableResultIsRepeatedUntilItClears) {
     SetUpScenario({"--result", "READY_BEGIN_JOB=16401:recover=1:times=3"});
-    std::string begin =
-        BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "u", "", CLeadByteTable::CodePage932());
-    ASSERT_EQ(Run(cmd::kBeginJob, begin), EPoll::Done);
-    sessionId = session.LastReply().session;
+    BeginJob();
     EXPECT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
     EXPECT_EQ(owner.statuses, (std::vector<int32_t>{16401, 16401, 16401}));
     int ready = 0;
@@ -140,10 +139,7 @@ TEST_F(ScannerSession, RecoverableResultIsRepeatedUntilItClears) {
 
 TEST_F(ScannerSession, CancelDuringRetryEndsWithTheRecoverableAnswerAsSuccess) {
     SetUpScenario({"--result", "READY_BEGIN_JOB=16401:recover=1:times=0"});
-    std::string begin =
-        BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "u", "", CLeadByteTable::CodePage932());
-    ASSERT_EQ(Run(cmd::kBeginJob, begin), EPoll::Done);
-    sessionId = session.LastReply().session;
+    BeginJob();
     owner.cancelled = true;
     EXPECT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
     EXPECT_EQ(session.LastReply().result, 16401);
@@ -163,9 +159,7 @@ TEST_F(ScannerSession, FailuresOfEveryKind) {
     };
     for (const Case &c : cases) {
         SetUpScenario(c.scenario);
-        std::string begin = BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "u", "",
-                                              CLeadByteTable::CodePage932());
-        EXPECT_EQ(Run(cmd::kBeginJob, begin), EPoll::Failed) << c.scenario[1];
+        EXPECT_EQ(Run(cmd::kBeginJob, BeginBody()), EPoll::Failed) << c.scenario[1];
         EXPECT_EQ(session.LastStatus(), c.status) << c.scenario[1];
         EXPECT_EQ(session.TransportError() != 0, c.transport) << c.scenario[1];
         EXPECT_EQ(session.LastReply().result, c.result) << c.scenario[1];
@@ -182,10 +176,7 @@ TEST_F(ScannerSession, DroppedPathFileIsATransportError) {
 
 TEST_F(ScannerSession, FeederEmptyFailsWithoutStatusOrRetry) {
     SetUpScenario({"--result", "READY_SCANPAGE=16409:recover=1"});
-    std::string begin =
-        BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "u", "", CLeadByteTable::CodePage932());
-    ASSERT_EQ(Run(cmd::kBeginJob, begin), EPoll::Done);
-    sessionId = session.LastReply().session;
+    BeginJob();
     ASSERT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
     ASSERT_EQ(Run(cmd::kBeginScanPage, Body(cmd::kBeginScanPage)), EPoll::Done);
     EXPECT_EQ(Run(cmd::kReadyScanPage, Body(cmd::kReadyScanPage)), EPoll::Failed);
