@@ -8,15 +8,15 @@ bool IsStringId(int32_t value) {
     return value > 0 && value <= 0xffff;
 }
 
-bool LoadId(const CStringSource &s, int32_t id, std::wstring &text) {
-    return IsStringId(id) && s.Load(static_cast<uint32_t>(id), text);
+// An empty text counts as no entry: the table holds no empty strings.
+bool LoadId(const IStringSource &s, int32_t id, std::wstring &text) {
+    if (!IsStringId(id))
+        return false;
+    text = s.Load(static_cast<unsigned>(id));
+    return !text.empty();
 }
 
-std::wstring Load(const CStringSource &s, uint32_t id) {
-    std::wstring text;
-    s.Load(id, text);
-    return text;
-}
+std::wstring Load(const IStringSource &s, uint32_t id) { return s.Load(id); }
 
 std::wstring FirstLine(const std::wstring &text) {
     return text.substr(0, text.find(L'\n'));
@@ -87,7 +87,7 @@ std::wstring FormatMessageText(const std::wstring &format, const std::vector<CMe
     return out;
 }
 
-std::wstring ChooseStatusLine(const CServerReply &reply, const CStringSource &strings) {
+std::wstring ChooseStatusLine(const CServerReply &reply, const IStringSource &strings) {
     std::wstring text;
     if (LoadId(strings, reply.result, text))
         return FirstLine(text);
@@ -114,7 +114,7 @@ uint32_t TransportTextId(uint32_t error) {
     }
 }
 
-std::wstring ServerAnswerText(const CErrorBoxInput &in, const CStringSource &strings) {
+std::wstring ServerAnswerText(const CErrorBoxInput &in, const IStringSource &strings) {
     const CServerReply &r = in.reply;
     if (r.result == 0 || r.result == msgid::kResultNoMessage) {
         if (in.transportError == 0)
@@ -137,7 +137,7 @@ std::wstring ServerAnswerText(const CErrorBoxInput &in, const CStringSource &str
 
 }  // namespace
 
-std::wstring ChooseErrorBoxText(const CErrorBoxInput &in, const CStringSource &strings) {
+std::wstring ChooseErrorBoxText(const CErrorBoxInput &in, const IStringSource &strings) {
     switch (in.jobResult) {
         case JOB_UNSUPPORTED_SERVERS:
             return FormatMessageText(Load(strings, msgid::kUnsupportedServers),

@@ -1,7 +1,7 @@
 // Which message the user sees for a server answer: the progress dialog's
 // status line while a command is retried, and the error box when a job
 // fails. The choice is made on numbers only; the texts come from the
-// string table through CStringSource, so the rules are testable anywhere.
+// string table through IStringSource, so the rules are testable anywhere.
 #pragma once
 
 #include <cstdint>
@@ -10,13 +10,7 @@
 #include <vector>
 
 #include "ServerReply.h"
-
-class CStringSource {
-public:
-    virtual ~CStringSource() = default;
-    // False when the table has no string with this id.
-    virtual bool Load(uint32_t id, std::wstring &text) const = 0;
-};
+#include "StringSource.h"
 
 using CMessageArg = std::variant<int32_t, std::wstring>;
 
@@ -45,7 +39,7 @@ constexpr int32_t kResultNoMessage = 16407;
 
 // The status line for the last reply: the first line of the result's own
 // text, the not-running text, or the generic error with the two numbers.
-std::wstring ChooseStatusLine(const CServerReply &reply, const CStringSource &strings);
+std::wstring ChooseStatusLine(const CServerReply &reply, const IStringSource &strings);
 
 // Job results as the data source keeps them.
 enum EJobResult : int32_t {
@@ -70,4 +64,4 @@ struct CErrorBoxInput {
 };
 
 // The error box text for a failed job; empty when nothing is shown.
-std::wstring ChooseErrorBoxText(const CErrorBoxInput &in, const CStringSource &strings);
+std::wstring ChooseErrorBoxText(const CErrorBoxInput &in, const IStringSource &strings);

@@ -7,14 +7,11 @@
 namespace {
 
 // A string table with the texts whose choice matters.
-class CFakeStrings : public CStringSource {
+class CFakeStrings : public IStringSource {
 public:
-    bool Load(uint32_t id, std::wstring &text) const override {
+    std::wstring Load(unsigned id) const override {
         auto it = m_table.find(id);
-        if (it == m_table.end())
-            return false;
-        text = it->second;
-        return true;
+        return it == m_table.end() ? std::wstring() : it->second;
     }
     std::map<uint32_t, std::wstring> m_table = {
         {22, L"E(%d,%d)"},
