@@ -65,18 +65,11 @@ std::wstring FormatProgressBytes(uint32_t bytes) {
     return buf;
 }
 
-int32_t RescalePixels(int32_t value, int32_t oldDpi, int32_t newDpi) {
+int32_t RescaleKnownPixels(int32_t value, int32_t oldDpi, int32_t newDpi) {
     if (value == 0 || oldDpi <= 0)
         return value;
     double scaled = std::ceil(static_cast<double>(value) * newDpi / oldDpi + 0.5);
     if (scaled > kMaxPagePixels)
         return kMaxPagePixels;
     return static_cast<int32_t>(scaled);
-}
-
-int32_t MillimetresToPixels(double mm, int32_t dpi) {
-    double px = std::floor(mm / 25.4 * dpi + 0.5);
-    if (!(px >= 0))
-        return 0;
-    return px > kMaxPagePixels ? kMaxPagePixels : static_cast<int32_t>(px);
 }

@@ -32,7 +32,4 @@ std::wstring FormatProgressBytes(uint32_t bytes);
 
 // A known pixel size when the resolution changes: the smallest integer not
 // below value * newDpi / oldDpi + 0.5 (0 stays 0).
-int32_t RescalePixels(int32_t value, int32_t oldDpi, int32_t newDpi);
-
-// Millimetres to pixels at a resolution, rounded.
-int32_t MillimetresToPixels(double mm, int32_t dpi);
+int32_t RescaleKnownPixels(int32_t value, int32_t oldDpi, int32_t newDpi);

@@ -16,7 +16,9 @@ bool LoadId(const IStringSource &s, int32_t id, std::wstring &text) {
     return !text.empty();
 }
 
-std::wstring Load(const IStringSource &s, uint32_t id) { return s.Load(id); }
+std::wstring Load(const IStringSource &s, uint32_t id) {
+    return s.Load(id);
+}
 
 std::wstring FirstLine(const std::wstring &text) {
     return text.substr(0, text.find(L'\n'));

@@ -82,6 +82,20 @@ std::string CSimulatorClient::State() {
     return Http("GET", "/__control/state", std::string());
 }
 
+bool CSimulatorClient::JobOpen(int session) {
+    const std::string state = State();
+    size_t begin = state.find("\"open_jobs\": [");
+    if (begin == std::string::npos)
+        return false;
+    size_t end = state.find(']', begin);
+    std::string list = state.substr(begin + 14, end - begin - 14);
+    for (char &c : list)
+        if (c < '0' || c > '9')
+            c = ' ';
+    const std::string token = " " + std::to_string(session) + " ";
+    return (" " + list + " ").find(token) != std::string::npos;
+}
+
 std::string CSimulatorClient::Page(int session, int page) {
     char path[96];
     std::snprintf(path, sizeof path, "/__control/page?session=%d&page=%d", session, page);

@@ -19,6 +19,8 @@ public:
     static std::vector<CRecordedRequest> Requests();
     // Raw JSON of GET /__control/state.
     static std::string State();
+    // Whether the server still holds the job of this session open.
+    static bool JobOpen(int session);
     // The bytes of a page as the simulator sent them.
     static std::string Page(int session, int page);
 

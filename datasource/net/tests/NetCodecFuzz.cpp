@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
                 if (ReadChunkSize(buffer, g, got) > buffer)
                     __builtin_trap();
             }
-            RescalePixels(w, h, row);
+            RescaleKnownPixels(w, h, row);
             break;
         }
     }

@@ -74,14 +74,11 @@ TEST(ProgressBytes, UnitsAndTruncatedDecimals) {
         EXPECT_EQ(FormatProgressBytes(c.bytes), c.text) << c.bytes;
 }
 
-TEST(PixelScaling, ResolutionChangeAndMillimetres) {
-    EXPECT_EQ(RescalePixels(0, 300, 600), 0);
-    EXPECT_EQ(RescalePixels(2480, 300, 600), 4961);  // ceil(4960 + 0.5)
-    EXPECT_EQ(RescalePixels(100, 300, 200), 68);     // ceil(66.67 + 0.5)
-    EXPECT_EQ(RescalePixels(100, 0, 200), 100);
-    EXPECT_EQ(MillimetresToPixels(210.0, 300), 2480);
-    EXPECT_EQ(MillimetresToPixels(297.0, 600), 7016);
-    EXPECT_EQ(MillimetresToPixels(-3.0, 600), 0);
+TEST(PixelScaling, ResolutionChange) {
+    EXPECT_EQ(RescaleKnownPixels(0, 300, 600), 0);
+    EXPECT_EQ(RescaleKnownPixels(2480, 300, 600), 4961);  // ceil(4960 + 0.5)
+    EXPECT_EQ(RescaleKnownPixels(100, 300, 200), 68);     // ceil(66.67 + 0.5)
+    EXPECT_EQ(RescaleKnownPixels(100, 0, 200), 100);
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+// The job's progress dialog ("データ転送中"), and in prescan mode the
+// prescan progress dialog ("処理中"): modeless, with a live Cancel button.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CScanDlg {
+public:
+    enum class Kind { Scan, Prescan };
+
+    CScanDlg(Kind kind, HINSTANCE module, HWND parent, std::function<void()> onCancel);
+    ~CScanDlg();
+    CScanDlg(const CScanDlg &) = delete;
+    CScanDlg &operator=(const CScanDlg &) = delete;
+
+    HWND Hwnd() const { return m_hwnd; }
+    bool IsOpen() const { return m_hwnd != nullptr; }
+    void Close();
+
+    // "%d枚目" for page n, nothing for 0.
+    void SetPage(int32_t page);
+    void SetProgress(uint32_t received, uint32_t total);
+    // Written only when it differs from what the line shows.
+    void SetStatus(const std::wstring &text);
+    // The look while the device waits for its operator.
+    void SetStoppedLook(bool stopped);
+    void Repaint();
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    std::wstring Text(int id) const;
+
+    HINSTANCE m_module;
+    HWND m_hwnd = nullptr;
+    std::function<void()> m_onCancel;
+    bool m_stopped = false;
+    std::wstring m_noticeText;
+};
+
+// The byte counter text shown last, kept across dialogs as the dialog has
+// always done, so an unchanged text is not written again.
+std::wstring &LastProgressByteText();

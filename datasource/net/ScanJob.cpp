@@ -1,0 +1,571 @@
+#include "ScanJob.h"
+
+#include <lmcons.h>
+
+#include <algorithm>
+
+#include "AnsiText_win.h"
+#include "ClientSystemText.h"
+#include "CommandBody.h"
+#include "DiagLog.h"
+#include "DocumentSizes.h"
+#include "FormEscaper.h"
+#include "ScanRequestParams.h"
+#include "UnitConversion.h"
+#include "res/job_ids.h"
+
+CModulePageSize &ModulePageSize() {
+    static CModulePageSize size;
+    return size;
+}
+
+namespace {
+
+// The Windows log-on name, at most 127 characters, in the ANSI code page.
+std::string LogonName() {
+    char name[UNLEN + 1] = {};
+    DWORD len = sizeof name;
+    if (!GetUserNameA(name, &len))
+        return std::string();
+    std::string s(name);
+    if (s.size() > 127)
+        s.resize(127);
+    return s;
+}
+
+bool IsWindows95() {
+    COsVersion v = QueryOsVersion();
+    return v.known && v.platformId == 1 && v.major == 4 && v.minor == 0 &&
+           v.servicePack.size() > 1 && v.servicePack[1] == 'C';
+}
+
+}  // namespace
+
+CScanJob::CScanJob(CJobHost &host, bool prescan)
+    : m_host(host), m_strings(host.ResourceModule()), m_prescan(prescan) {
+    ModulePageSize() = CModulePageSize{};
+    Reconfigure();
+}
+
+CScanJob::~CScanJob() {
+    // The server must never keep a job open for a client that has gone.
+    switch (m_phase) {
+        case JOB_BEGUN:
+            CancelBeginJob();
+            break;
+        case PAGE_BEGUN:
+            CancelScanPage();
+            break;
+        case IMAGE_OPEN:
+            CancelGetImage();
+            break;
+        default:
+            break;
+    }
+    if (m_phase > JOB_IDLE)
+        EndJob();
+    m_progress.reset();
+    m_cancelDlg.reset();
+    m_session.reset();
+    m_heartbeat.reset();
+}
+
+void CScanJob::SetTimings(DWORD retryPauseMs, DWORD heartbeatMs) {
+    m_retryPause = retryPauseMs;
+    m_heartbeatInterval = heartbeatMs;
+    if (m_session)
+        m_session->SetRetryPause(retryPauseMs);
+    if (m_heartbeat)
+        m_heartbeat->SetInterval(heartbeatMs);
+}
+
+void CScanJob::Reconfigure() {
+    const CScanSettings &s = m_host.Settings();
+    const int32_t dpi = CScanSettings::DpiFromResolutionCode(s.Resolution);
+    if (m_resolution != 0 && dpi != m_resolution) {
+        m_pixelWidth = RescaleKnownPixels(m_pixelWidth, m_resolution, dpi);
+        m_pixelHeight = RescaleKnownPixels(m_pixelHeight, m_resolution, dpi);
+    }
+    m_resolution = dpi;
+    m_host.SetCapResolution(dpi);
+    m_colourMode = s.ColorMode;
+    m_host.SetCapPixelType(m_colourMode);
+    m_pageSource = s.PaperPlace;
+    m_leftOffset = m_topOffset = 0;
+    const int32_t size = s.InputMediumSize;
+    if (m_prescan || size == CDocumentSizes::kAutoDetect || size == 1) {
+        m_pixelWidth = m_pixelHeight = 0;
+    } else if (size == CDocumentSizes::kCustom) {
+        m_pixelWidth = CUnitConversion::MmToPixels(s.InputMediumCustomWidth, dpi);
+        m_pixelHeight = CUnitConversion::MmToPixels(s.InputMediumCustomHeight, dpi);
+    } else if (auto paper = CDocumentSizes(m_strings).Size(size)) {
+        m_pixelWidth = CUnitConversion::MmToPixels(paper->widthMm, dpi);
+        m_pixelHeight = CUnitConversion::MmToPixels(paper->heightMm, dpi);
+    }
+}
+
+// ---- Plumbing ---------------------------------------------------------------
+
+void CScanJob::ShowServerStatus(const CServerReply *reply) {
+    if (!HasProgressDialog())
+        return;
+    m_progress->SetStatus(reply ? ChooseStatusLine(*reply, m_strings) : std::wstring());
+}
+
+void CScanJob::PumpOne() {
+    MSG msg;
+    if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+        return;
+    if (HasProgressDialog() && IsDialogMessageW(m_progress->Hwnd(), &msg))
+        return;
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+}
+
+EPoll CScanJob::Poll(const std::function<EPoll()> &step) {
+    for (;;) {
+        EPoll r = step();
+        if (r != EPoll::Pending)
+            return r;
+        // Sleep until the worker answers or a window message arrives, rather
+        // than spinning; then take at most one message, so Cancel is live.
+        HANDLE done = m_session->DoneEvent();
+        if (HasProgressDialog()) {
+            MsgWaitForMultipleObjects(1, &done, FALSE, kPollSliceMs, QS_ALLINPUT);
+            PumpOne();
+        } else {
+            WaitForSingleObject(done, kPollSliceMs);
+        }
+    }
+}
+
+EPoll CScanJob::RunCommand(const char *command) {
+    const std::string body = BuildSessionCommandBody(command, m_sessionId);
+    return Poll([&] { return m_session->Command(command, body); });
+}
+
+int32_t CScanJob::FailResult() const {
+    return m_session && m_session->LastStatus() == 200 ? JOB_SERVER_ERROR : JOB_COMM_ERROR;
+}
+
+void CScanJob::Fail() {
+    CloseProgressDialog();
+    m_result = FailResult();
+}
+
+void CScanJob::CloseProgressDialog() {
+    m_progress.reset();
+}
+
+void CScanJob::StartHeartbeat() {
+    if (m_heartbeat && !m_heartbeat->IsRunning())
+        m_heartbeat->Start(m_sessionId);
+}
+
+void CScanJob::StopHeartbeat() {
+    if (m_heartbeat)
+        m_heartbeat->Stop();
+}
+
+bool CScanJob::SetUpSession() {
+    if (m_heartbeat) {
+        m_heartbeat->Stop();
+        m_heartbeat.reset();
+    }
+    m_session.reset();
+    const CServerSettings &srv = m_host.Server();
+    CHttpConnectParams p;
+    p.agent = "VELT-TWAIN(Ver3.0)";
+    if (srv.EnableProxy)
+        p.proxy = srv.ProxyName + ":" + srv.ProxyPort;
+    p.server = srv.Server;
+    p.port = m_host.HttpPort();
+    if (srv.EnableProxy && srv.EnableAuth)
+        p.user = srv.UserName;
+    p.password = srv.Password;
+    const std::string language = CAnsiText::FromWide(m_strings.Load(IDS_LANGUAGE_HEADER));
+    m_session =
+        std::make_unique<CScannerHttpSession>(static_cast<CSessionOwner &>(*this), language);
+    m_session->SetRetryPause(m_retryPause);
+    m_heartbeat = std::make_unique<CHeartBeatHttpSession>(p, language);
+    m_heartbeat->SetInterval(m_heartbeatInterval);
+    return m_session->Connect(p);
+}
+
+// ---- advance -------------------------------------------------------------------
+
+int32_t CScanJob::Advance() {
+    if (m_result != JOB_OK)
+        return m_result;
+    HWND main = m_host.MainWindow();
+    if (m_prescan) {
+        m_progress = std::make_unique<CScanDlg>(CScanDlg::Kind::Prescan, m_host.ResourceModule(),
+                                                main, [this] { m_result = JOB_CANCELLED; });
+    } else if (!HasProgressDialog()) {
+        if (main)
+            EnableWindow(main, FALSE);
+        m_progress = std::make_unique<CScanDlg>(CScanDlg::Kind::Scan, m_host.ResourceModule(), main,
+                                                [this] { m_result = JOB_CANCELLED; });
+    }
+    m_progress->SetPage(m_pageSource != 0 ? m_pages : 0);
+    m_progress->SetProgress(0, 0);
+    m_progress->Repaint();
+    if (main)
+        EnableWindow(main, FALSE);
+
+    if (m_host.HoldsPrescanImage())
+        return m_result;
+
+    // A new connection at every scan start; the pages of a feeder job that
+    // is already running go on in the session they began in.
+    if (!m_session || m_phase == JOB_IDLE) {
+        if (!SetUpSession()) {
+            m_result = JOB_COMM_ERROR;
+            return m_result;
+        }
+    }
+    if (m_phase == JOB_IDLE && !BeginJob())
+        return m_result;
+    if (m_phase == JOB_BEGUN && !WaitJobReady())
+        return m_result;
+    if (m_phase == JOB_READY) {
+        if (RunCommand(cmd::kBeginScanPage) != EPoll::Done) {
+            Fail();
+            return m_result;
+        }
+        m_phase = PAGE_BEGUN;
+    }
+    if (m_phase == PAGE_BEGUN && !WaitPageReady())
+        return m_result;
+    if (m_phase == PAGE_READY)
+        OpenImage();
+    return m_result;
+}
+
+bool CScanJob::BeginJob() {
+    const CServerSettings &srv = m_host.Server();
+    const std::string body =
+        BuildBeginJobBody(CScanRequestParams::FromSettings(m_host.Settings(), m_prescan),
+                          FormatClientSystemText(QueryOsVersion()), LogonName(), srv.Password,
+                          CLeadByteTable::SystemCodePage());
+    m_session->LastReply().scanAuthentic = 0;
+    const EPoll r = Poll([&] { return m_session->Command(cmd::kBeginJob, body); });
+    if (m_session->LastReply().scanAuthentic == 1) {
+        CloseProgressDialog();
+        m_result = JOB_AUTH_AT_DEVICE;
+        return false;
+    }
+    if (r != EPoll::Done) {
+        Fail();
+        return false;
+    }
+    m_sessionId = m_session->LastReply().session;
+    m_phase = JOB_BEGUN;
+    WriteLog("BEGIN_JOB session %d", m_sessionId);
+    return true;
+}
+
+bool CScanJob::WaitJobReady() {
+    for (;;) {
+        const EPoll r = RunCommand(cmd::kReadyBeginJob);
+        if (m_result == JOB_CANCELLED) {
+            m_cancelDlg =
+                std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
+            CancelBeginJob();
+            m_result = JOB_CANCELLED;
+            return false;
+        }
+        if (r != EPoll::Done) {
+            CloseProgressDialog();
+            m_phase = JOB_READY;
+            StopHeartbeat();
+            m_result = FailResult();
+            return false;
+        }
+        if (m_session->LastStatus() == 200)
+            ShowServerStatus(nullptr);
+        if (m_session->LastReply().ready == 0) {
+            m_phase = JOB_READY;
+            return true;
+        }
+    }
+}
+
+bool CScanJob::WaitPageReady() {
+    bool operatorWait = false;
+    for (;;) {
+        const EPoll r = RunCommand(cmd::kReadyScanPage);
+        if (m_result == JOB_CANCELLED) {
+            m_cancelDlg =
+                std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
+            CancelScanPage();
+            m_result = JOB_CANCELLED;
+            return false;
+        }
+        if (r != EPoll::Done) {
+            Fail();
+            return false;
+        }
+        const CServerReply &reply = m_session->LastReply();
+        if (reply.ready == 2) {
+            operatorWait = true;
+            if (HasProgressDialog()) {
+                m_progress->SetStoppedLook(true);
+                m_progress->Repaint();
+            }
+            continue;
+        }
+        if (reply.ready != 0) {
+            if (operatorWait && HasProgressDialog())
+                m_progress->SetStoppedLook(false);
+            operatorWait = false;
+            continue;
+        }
+        if (operatorWait && HasProgressDialog())
+            m_progress->SetStoppedLook(false);
+        ++m_pages;
+        if (HasProgressDialog()) {
+            m_progress->SetPage(m_pageSource != 0 ? m_pages : 0);
+            m_progress->SetProgress(0, 0);
+        }
+        ModulePageSize() = CModulePageSize{reply.pixelWidth, reply.pixelHeight};
+        const int32_t size = m_host.Settings().InputMediumSize;
+        if (size == CDocumentSizes::kAutoDetect || size == CDocumentSizes::kCustom) {
+            m_pixelWidth = reply.pixelWidth;
+            m_pixelHeight = reply.pixelHeight;
+        }
+        m_phase = PAGE_READY;
+        return true;
+    }
+}
+
+bool CScanJob::OpenImage() {
+    StartHeartbeat();
+    m_pixelWidth = ModulePageSize().width;
+    m_pixelHeight = ModulePageSize().height;
+    if (RunCommand(cmd::kBeginGetImage) != EPoll::Done) {
+        Fail();
+        m_session->CloseRequest();
+        return false;
+    }
+    m_rowSize = m_session->LastReply().rowBytes;
+    m_bytesReceived = 0;
+    m_imageOpen = false;
+    m_phase = IMAGE_OPEN;
+    StartHeartbeat();
+    return true;
+}
+
+// ---- read ----------------------------------------------------------------------
+
+bool CScanJob::OpenImageRequest() {
+    m_bytesReceived = 0;
+    // The server's numbers decide the sizes of everything that follows: an
+    // impossible page is refused here as a communication error.
+    if (!ComputePageGeometry(m_colourMode, m_pixelWidth, m_pixelHeight, m_rowSize, m_geometry)) {
+        m_session->CloseRequest();
+        CloseProgressDialog();
+        m_host.ShowMessage(m_strings.Load(IDS_DATA_COUNT_MISMATCH),
+                           MB_SYSTEMMODAL | MB_ICONEXCLAMATION);
+        m_result = JOB_COMM_ERROR;
+        return false;
+    }
+    const std::string body = BuildGetImageBody(m_sessionId, 0, m_geometry.pageBytes);
+    const EPoll r = Poll([&] { return m_session->GetImage(body); });
+    if (r != EPoll::Done) {
+        m_session->CloseRequest();
+        Fail();
+        return false;
+    }
+    if (m_result != JOB_OK) {
+        m_session->CloseRequest();
+        return false;
+    }
+    const int32_t available = m_session->AvailableBytes();
+    m_bytesLeft = std::clamp(available, 0, m_geometry.pageBytes - m_bytesReceived);
+    m_imageOpen = true;
+    if (HasProgressDialog())
+        m_progress->SetProgress(0, static_cast<uint32_t>(m_bytesLeft));
+    return true;
+}
+
+bool CScanJob::Read(char *buffer, uint32_t &size) {
+    const uint32_t capacity = size;
+    size = 0;
+    if (m_result != JOB_OK)
+        return true;
+    if (!m_imageOpen && !OpenImageRequest())
+        return true;
+    StartHeartbeat();
+    const uint32_t chunk =
+        ReadChunkSize(capacity, m_geometry, static_cast<uint32_t>(m_bytesReceived));
+    PumpOne();
+    if (m_result != JOB_OK) {
+        m_session->StopReader();
+        m_session->CloseRequest();
+        m_imageOpen = false;
+        return true;
+    }
+    DWORD got = 0;
+    EPoll r = EPoll::Done;
+    if (chunk > 0 && m_bytesLeft > 0) {
+        r = Poll([&] {
+            if (m_result != JOB_OK)
+                return EPoll::Failed;
+            return m_session->ReadChunk(buffer, chunk, got);
+        });
+    }
+    if (r == EPoll::Failed) {
+        // A broken stream in the middle of a page is a communication error:
+        // fetching the page again from its start would hand the application
+        // rows it already has.
+        m_session->CloseRequest();
+        m_imageOpen = false;
+        if (m_result == JOB_OK) {
+            CloseProgressDialog();
+            m_result = JOB_COMM_ERROR;
+        }
+        return true;
+    }
+    m_bytesLeft -= static_cast<int32_t>(got);
+    m_bytesReceived += static_cast<int32_t>(got);
+    size = got;
+    if (HasProgressDialog())
+        m_progress->SetProgress(static_cast<uint32_t>(m_bytesReceived), 0);
+    if (m_bytesLeft > 0) {
+        if (got > 0)
+            return false;
+        // The stream ended before the announced byte count.
+        m_result = JOB_SERVER_ERROR;
+        m_session->LastReply().result = 0x8000;
+    }
+    return FinishPage();
+}
+
+bool CScanJob::FinishPage() {
+    m_session->StopReader();
+    m_session->CloseRequest();
+    m_imageOpen = false;
+    if (m_bytesReceived != m_geometry.pageBytes && m_result == JOB_OK) {
+        m_host.ShowMessage(m_strings.Load(IDS_DATA_COUNT_MISMATCH),
+                           MB_SYSTEMMODAL | MB_ICONEXCLAMATION);
+        m_result = JOB_COMM_ERROR;
+    }
+    if (m_prescan)
+        CloseProgressDialog();
+    m_phase = PAGE_READY;
+    return true;
+}
+
+// ---- page end, more pages, cancel commands -------------------------------------
+
+void CScanJob::EndPage() {
+    switch (m_phase) {
+        case PAGE_BEGUN:
+            CancelScanPage();
+            m_phase = JOB_READY;
+            break;
+        case PAGE_READY:
+            if (m_pageSource != 0)
+                m_phase = PAGE_BEGUN;
+            break;
+        case IMAGE_OPEN:
+            CloseProgressDialog();
+            CancelGetImage();
+            if (m_pageSource != 0)
+                m_phase = JOB_READY;
+            break;
+        default:
+            break;
+    }
+    if (m_phase != PAGE_BEGUN) {
+        CloseProgressDialog();
+        Reconfigure();
+    }
+}
+
+bool CScanJob::MorePages() {
+    if (m_pageSource == 0 || m_phase == JOB_IDLE || m_phase == JOB_BEGUN)
+        return false;
+    if (m_phase != PAGE_BEGUN)
+        return true;
+    if (!m_session)
+        return false;
+    if (WaitPageReady())
+        return true;
+    if (m_result != JOB_CANCELLED) {
+        ShowError();
+        EndJob();
+    }
+    return false;
+}
+
+bool CScanJob::CancelBeginJob() {
+    const EPoll r = RunCommand(cmd::kCancelBeginJob);
+    m_cancelDlg.reset();
+    if (r != EPoll::Done) {
+        m_result = FailResult();
+        return false;
+    }
+    m_phase = JOB_IDLE;
+    return true;
+}
+
+bool CScanJob::CancelScanPage() {
+    if (m_result == JOB_COMM_ERROR) {
+        m_cancelDlg.reset();
+        return false;
+    }
+    const EPoll r = RunCommand(cmd::kCancelScanPage);
+    m_cancelDlg.reset();
+    if (r != EPoll::Done) {
+        m_result = FailResult();
+        return false;
+    }
+    m_phase = JOB_READY;
+    return true;
+}
+
+bool CScanJob::CancelGetImage() {
+    CloseProgressDialog();
+    if (m_result == JOB_COMM_ERROR || !m_session)
+        return false;
+    m_session->CloseRequest();
+    m_imageOpen = false;
+    if (RunCommand(cmd::kCancelGetImage) != EPoll::Done) {
+        m_result = FailResult();
+        return false;
+    }
+    StartHeartbeat();
+    m_phase = PAGE_READY;
+    return true;
+}
+
+bool CScanJob::EndJob() {
+    StopHeartbeat();
+    bool ok = true;
+    if (m_session) {
+        m_session->CloseRequest();
+        if (RunCommand(cmd::kEndJob) != EPoll::Done) {
+            m_result = FailResult();
+            ok = false;
+        } else if (IsWindows95()) {
+            Sleep(kWin95EndPauseMs);
+        }
+    }
+    m_pages = 0;
+    m_phase = JOB_IDLE;
+    return ok;
+}
+
+void CScanJob::ShowError() {
+    CErrorBoxInput in;
+    in.jobResult = m_result;
+    if (m_session) {
+        in.transportError = m_session->TransportError();
+        in.reply = m_session->LastReply();
+    }
+    const std::wstring text = ChooseErrorBoxText(in, m_strings);
+    if (!text.empty())
+        m_host.ShowMessage(text, MB_SYSTEMMODAL | MB_ICONEXCLAMATION);
+}

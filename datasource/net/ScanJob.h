@@ -1,0 +1,144 @@
+// One scan run on the server for one scan start of the data source: opens
+// a session, waits until the scanner is free, scans page after page (one
+// from the platen, or every sheet of the feeder), streams each page's rows
+// and ends the session. Runs on the application's thread as polled steps
+// with window messages pumped in between, so Cancel stays live.
+//
+//   JOB_IDLE --BEGIN_JOB--> JOB_BEGUN --READY_BEGIN_JOB(ready)--> JOB_READY
+//      ^                                                            |
+//      |                                                      BEGIN_SCANPAGE
+//   END_JOB                                                          v
+//      |      IMAGE_OPEN <--BEGIN_GET_IMAGE-- PAGE_READY <--READY_SCANPAGE-- PAGE_BEGUN
+//      |          |  GET_IMAGE + reads             ^  |  (feeder: next sheet)  ^
+//      +----------+-------------------------------+  +------------------------+
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "CancelDlg.h"
+#include "HeartBeatHttpSession.h"
+#include "JobHost.h"
+#include "ModuleStrings_win.h"
+#include "PageGeometry.h"
+#include "ScanDlg.h"
+#include "ScannerHttpSession.h"
+#include "ServerMessages.h"
+
+enum EJobPhase : int32_t {
+    JOB_IDLE = 1,
+    JOB_BEGUN = 2,
+    JOB_READY = 3,
+    PAGE_BEGUN = 4,
+    PAGE_READY = 5,
+    IMAGE_OPEN = 6,
+};
+
+// The last page size the server announced, kept for image information.
+struct CModulePageSize {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+CModulePageSize &ModulePageSize();
+
+class CScanJob : private CSessionOwner {
+public:
+    // How long one poll waits for the network before pumping again.
+    static constexpr DWORD kPollSliceMs = 50;
+    // Windows 95 needs a pause after END_JOB before the next job.
+    static constexpr DWORD kWin95EndPauseMs = 3000;
+
+    CScanJob(CJobHost &host, bool prescan);
+    virtual ~CScanJob();
+    CScanJob(const CScanJob &) = delete;
+    CScanJob &operator=(const CScanJob &) = delete;
+
+    // Runs up to IMAGE_OPEN of the next page; returns the result.
+    int32_t Advance();
+    // Delivers the next bytes of the page into buffer; size in: capacity,
+    // out: bytes delivered. True when the page is complete or the job failed.
+    bool Read(char *buffer, uint32_t &size);
+    void EndPage();
+    bool MorePages();
+    void Reconfigure();
+    void ShowError();
+
+    int32_t Result() const { return m_result; }
+    void SetResult(int32_t r) { m_result = r; }
+    int32_t Phase() const { return m_phase; }
+    int32_t Pages() const { return m_pages; }
+    int32_t SessionId() const { return m_sessionId; }
+    void ResetPages() { m_pages = 0; }
+    int32_t PixelWidth() const { return m_pixelWidth; }
+    int32_t PixelHeight() const { return m_pixelHeight; }
+    int32_t ColourMode() const { return m_colourMode; }
+    int32_t Resolution() const { return m_resolution; }
+    int32_t PageSource() const { return m_pageSource; }
+    bool IsPrescan() const { return m_prescan; }
+    const CPageGeometry &Geometry() const { return m_geometry; }
+    bool HasProgressDialog() const { return m_progress && m_progress->IsOpen(); }
+    void CloseProgressDialog();
+    CScanDlg *ProgressDialog() { return m_progress.get(); }
+    void MarkEnding() { m_ending = true; }
+
+    // Test hooks: shorter pauses and heartbeat interval.
+    void SetTimings(DWORD retryPauseMs, DWORD heartbeatMs);
+
+private:
+    // CSessionOwner
+    void ShowServerStatus(const CServerReply *reply) override;
+    bool UserCancelled() const override { return m_result == JOB_CANCELLED; }
+
+    bool SetUpSession();
+    EPoll Poll(const std::function<EPoll()> &step);
+    EPoll RunCommand(const char *command);
+    int32_t FailResult() const;
+    void Fail();
+    void PumpOne();
+    void StartHeartbeat();
+    void StopHeartbeat();
+
+    bool BeginJob();
+    bool WaitJobReady();
+    bool WaitPageReady();
+    bool OpenImage();
+    bool OpenImageRequest();
+    bool FinishPage();
+
+    bool CancelBeginJob();
+    bool CancelScanPage();
+    bool CancelGetImage();
+    bool EndJob();
+
+    CJobHost &m_host;
+    CModuleStrings m_strings;
+    std::unique_ptr<CScanDlg> m_progress;
+    std::unique_ptr<CCancelDlg> m_cancelDlg;
+    std::unique_ptr<CScannerHttpSession> m_session;
+    std::unique_ptr<CHeartBeatHttpSession> m_heartbeat;
+
+    int32_t m_bytesLeft = 0;
+    int32_t m_pageSource = 0;
+    bool m_prescan = false;
+    int32_t m_rowSize = 0;
+    int32_t m_result = JOB_OK;
+    int32_t m_pixelWidth = 0;
+    int32_t m_pixelHeight = 0;
+    int32_t m_leftOffset = 0;
+    int32_t m_topOffset = 0;
+    int32_t m_colourMode = 0;
+    int32_t m_resolution = 0;
+    int32_t m_phase = JOB_IDLE;
+    bool m_ending = false;
+    int32_t m_sessionId = 0;
+    int32_t m_bytesReceived = 0;
+    int32_t m_pages = 0;
+    bool m_imageOpen = false;
+    CPageGeometry m_geometry;
+    DWORD m_retryPause = CScannerHttpSession::kRetryPauseMs;
+    DWORD m_heartbeatInterval = CHeartBeatHttpSession::kIntervalMs;
+};
