@@ -172,7 +172,7 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
     if (!m_readerRunning) {
         if (!m_request)
             return EPoll::Failed;
-        m_requested = size;
+        m_requested = std::max(size, kReadAheadBytes);
         m_chunkLength = 0;
         m_chunkOffset = 0;
         m_readerEnded = false;
@@ -199,7 +199,7 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
         if (m_chunkLength < m_requested) {
             m_readerEnded = true;  // the worker stopped after a short chunk
         } else {
-            m_requested = size;
+            m_requested = std::max(size, kReadAheadBytes);
             m_chunkLength = 0;
             m_chunkOffset = 0;
             ResetEvent(m_done.Get());

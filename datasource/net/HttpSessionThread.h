@@ -25,6 +25,12 @@ struct CHttpConnectParams {
 
 class CHttpSessionThread {
 public:
+    // The streaming reader fetches at least this much at a time and hands
+    // it out in the sizes callers ask for: every hand-over between the
+    // threads costs far more than copying, so small transfer buffers must
+    // not mean small network reads.
+    static constexpr DWORD kReadAheadBytes = 1024 * 1024;
+
     CHttpSessionThread();
     virtual ~CHttpSessionThread();
     CHttpSessionThread(const CHttpSessionThread &) = delete;

@@ -69,6 +69,13 @@ void CScanDlg::SetPage(int32_t page) {
 void CScanDlg::SetProgress(uint32_t received, uint32_t total) {
     if (!m_hwnd)
         return;
+    // Each update of the bar and the counter costs about a millisecond of
+    // window work; at a hundred MB per page that would slow the transfer
+    // itself down, so running updates are shown at most every kRefreshMs.
+    const DWORD now = GetTickCount();
+    if (total == 0 && received != 0 && now - m_lastRefresh < kRefreshMs)
+        return;
+    m_lastRefresh = now;
     HWND bar = GetDlgItem(m_hwnd, IDC_JOB_PROGRESS);
     if (bar && total != 0) {
         SendMessageW(bar, PBM_SETRANGE32, 0, static_cast<LPARAM>(total / 2));

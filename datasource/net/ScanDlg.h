@@ -38,6 +38,8 @@ private:
     HWND m_hwnd = nullptr;
     std::function<void()> m_onCancel;
     bool m_stopped = false;
+    DWORD m_lastRefresh = 0;
+    static constexpr DWORD kRefreshMs = 100;
     std::wstring m_noticeText;
 };
 

@@ -2,6 +2,7 @@
 // pages, feeder stacks, operator waits, cancel in every waiting phase,
 // server failures, and the message the user sees for each outcome.
 #include "ScanJob.h"
+#include "SimJobHost.h"
 #include "SimulatorClient.h"
 #include "res/job_ids.h"
 
@@ -11,36 +12,6 @@
 #include <vector>
 
 namespace {
-
-class CTestHost : public CJobHost {
-public:
-    CTestHost() {
-        settings.Resolution = 0;  // 200 dpi keeps pages small
-        settings.ColorMode = 0;
-        settings.InputMediumSize = 5;
-        settings.PaperPlace = 0;
-        server.Server = "127.0.0.1";
-    }
-    HWND MainWindow() const override { return nullptr; }
-    HINSTANCE ResourceModule() const override { return GetModuleHandleW(nullptr); }
-    const CScanSettings &Settings() const override { return settings; }
-    const CServerSettings &Server() const override { return server; }
-    uint16_t HttpPort() const override { return CSimulatorClient::Port(); }
-    bool HoldsPrescanImage() const override { return false; }
-    void SetCapResolution(int32_t dpi) override { capDpi = dpi; }
-    void SetCapPixelType(int32_t mode) override { capMode = mode; }
-    int ShowMessage(const std::wstring &text, UINT flags) override {
-        boxes.push_back(text);
-        boxFlags = flags;
-        return IDOK;
-    }
-
-    CScanSettings settings;
-    CServerSettings server;
-    int32_t capDpi = 0, capMode = -1;
-    std::vector<std::wstring> boxes;
-    UINT boxFlags = 0;
-};
 
 std::wstring Str(UINT id) {
     wchar_t *p = nullptr;
@@ -98,7 +69,7 @@ protected:
         job->SetTimings(10, 200);
         return job;
     }
-    CTestHost host;
+    CSimJobHost host;
 };
 
 TEST_F(ScanJob, PlatenPageArrivesWholeAndTheJobEnds) {
