@@ -45,15 +45,18 @@ macro(corv_add_googletest)
 endmacro()
 
 # corv_add_test(NAME SOURCES ... [LIBS ...] [WINDOWS_ONLY] [NATIVE_ONLY]
-#               [JAPANESE] [XVFB] [SIMULATOR])
+#               [JAPANESE] [XVFB] [SIMULATOR] [LOCK name])
 # One GoogleTest executable whose cases become CTest tests. Under the
 # Windows build they run through the Wine emulator and need the warm
 # wineserver fixture. JAPANESE runs them with the Japanese ANSI code page
 # (932); XVFB on a virtual X screen, for tests that look at pixels;
 # SIMULATOR with the scan server simulator running (its port in the file
-# CORV_SIM_PORT_FILE names, one test at a time since they share it).
+# CORV_SIM_PORT_FILE names, one test at a time since they share it);
+# LOCK keeps the tests from running beside others holding the same lock
+# (serial_wine for everything that opens the source or uses the simulator).
 function(corv_add_test name)
-  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY;JAPANESE;XVFB;SIMULATOR" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "WINDOWS_ONLY;NATIVE_ONLY;JAPANESE;XVFB;SIMULATOR" "LOCK" "SOURCES;LIBS"
+                        ${ARGN})
   if(T_WINDOWS_ONLY AND NOT CORV_WIN32)
     return()
   endif()
@@ -76,8 +79,16 @@ function(corv_add_test name)
   if(env)
     list(APPEND props ENVIRONMENT "${env}")
   endif()
+  # Tests that share the simulator, or the source's system-wide instance
+  # mutex, take turns: one lock for both, since only one can be passed.
+  if(T_SIMULATOR AND NOT T_LOCK)
+    set(T_LOCK serial_wine)
+  endif()
+  if(T_LOCK)
+    list(APPEND props RESOURCE_LOCK ${T_LOCK})
+  endif()
   if(T_SIMULATOR)
-    list(APPEND props FIXTURES_REQUIRED wine_simulator RESOURCE_LOCK simulator)
+    list(APPEND props FIXTURES_REQUIRED wine_simulator)
     # The Windows side reads the port through Wine's Z: drive.
     target_compile_definitions(${name} PRIVATE
       CORV_SIM_PORT_FILE="Z:${CMAKE_BINARY_DIR}/simulator/port")

@@ -20,7 +20,7 @@ check() {
   done < <(echo "$dump" | sed -n 's/^\s*DLL Name: //p')
   local got
   got=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
-        sed -n 's/^\s*\[ *[0-9]*\] //p' | sort | tr '\n' ' ')
+        sed -n 's/^\s*\[ *[0-9]*\] //p' | LC_ALL=C sort | tr '\n' ' ')
   if [ "$got" != "$exports" ]; then
     echo "$file exports '$got', expected '$exports'"; fail=1
   fi

@@ -35,6 +35,12 @@ void CHeartBeatHttpSession::Stop() {
     m_running = false;
 }
 
+void CHeartBeatHttpSession::StopAndWait() {
+    Stop();
+    if (m_thread.joinable())
+        m_thread.join();
+}
+
 namespace {
 
 // False on a transport failure; a path file without CGI_PATH gives an

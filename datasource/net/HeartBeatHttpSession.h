@@ -10,7 +10,7 @@
 #include <thread>
 
 #include "HttpSessionThread.h"
-#include "WinHandles.h"
+#include "InternetHandle.h"
 
 class CHeartBeatHttpSession {
 public:
@@ -25,6 +25,9 @@ public:
     bool Start(int32_t session);
     // Lets a request in flight finish; the thread then ends.
     void Stop();
+    // Stop, and return only once the thread has ended: nothing of this job
+    // reaches the server after the caller's next command.
+    void StopAndWait();
     bool IsRunning() const { return m_running; }
     void SetInterval(DWORD ms) { m_interval = ms; }
 

@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "WinHandles.h"
+#include "InternetHandle.h"
 
 enum class EPoll { Pending, Failed, Done };
 

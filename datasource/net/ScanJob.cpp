@@ -542,7 +542,8 @@ bool CScanJob::CancelGetImage() {
 }
 
 bool CScanJob::EndJob() {
-    StopHeartbeat();
+    if (m_heartbeat)
+        m_heartbeat->StopAndWait();
     bool ok = true;
     if (m_session) {
         m_session->CloseRequest();

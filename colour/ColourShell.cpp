@@ -1,4 +1,0 @@
-// Placeholder translation unit: the conversion routines come later.
-namespace {
-[[maybe_unused]] int unused = 0;
-}

@@ -1,0 +1,148 @@
+#include "SharpenFilter.h"
+
+#include "BitDepth.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+namespace corvcolor {
+namespace {
+
+// Families by the two switches: 0 neither (general sharpening), 1 switch 1
+// (fine detail: a narrower low-pass, so the boost sits nearer the Nyquist
+// frequency), 2 switch 2 (smoothing), 3 both (halftone smoothing that keeps
+// mid frequencies). Within a family the strength only scales the gain, so
+// 0..4 runs from mild to strong.
+constexpr CFilterDesign kDesignTable[CSharpenFilter::kFamilies][CSharpenFilter::kStrengths] = {
+    {{250, 250, 0, 0}, {500, 250, 0, 0}, {900, 250, 0, 0}, {1400, 250, 0, 0}, {2000, 250, 0, 0}},
+    {{250, 600, 0, 500},
+     {500, 600, 0, 500},
+     {900, 600, 0, 500},
+     {1400, 600, 0, 500},
+     {2000, 600, 0, 500}},
+    {{-150, 250, 0, 0}, {-300, 250, 0, 0}, {-500, 250, 0, 0}, {-700, 250, 0, 0}, {-900, 250, 0, 0}},
+    {{-150, 750, 0, 0}, {-300, 750, 0, 0}, {-500, 750, 0, 0}, {-700, 750, 0, 0}, {-900, 750, 0, 0}},
+};
+
+constexpr int kDefaultStrength = 2;
+
+int Thousandths(double v) {
+    return static_cast<int>(std::lround(v * 1000.0));
+}
+
+}  // namespace
+
+bool CSharpenFilter::IsRequested(const SC_PREVIEWPARAM &p) {
+    return p.sharpMode != 2 || p.sharpSwitch1 != 0 || p.sharpSwitch2 != 0;
+}
+
+const CFilterDesign &CSharpenFilter::Entry(int family, int strength) {
+    if (strength < 0 || strength >= kStrengths)
+        strength = kDefaultStrength;
+    return kDesignTable[family & 3][strength];
+}
+
+CSharpenFilter CSharpenFilter::FromParam(const SC_PREVIEWPARAM &p) {
+    const int family = (p.sharpSwitch1 != 0 ? 1 : 0) + (p.sharpSwitch2 != 0 ? 2 : 0);
+    return CSharpenFilter(Design(Entry(family, p.sharpStrength)));
+}
+
+// Design: a symmetric 5-tap prototype low-pass p = (p2, p1, p0, p1, p2) has
+// the response P(w) = p0 + 2 p1 cos w + 2 p2 cos 2w. Fixing P(0) = 1,
+// P(pi/2) = halfResp and P(pi) = nyqResp gives
+//   p1 = (1 - P(pi)) / 4,
+//   p0 = ((1 + P(pi)) / 2 + P(pi/2)) / 2,
+//   p2 = ((1 + P(pi)) / 2 - P(pi/2)) / 4.
+// The 2-D low-pass mixes the separable product with the axis-only form,
+//   L(u, v) = (1 - m) P(u) P(v) + m (P(u) + P(v)) / 2,
+// and the kernel is the unsharp mask K = 1 + g (1 - L), whose response rises
+// (g > 0) or falls (g < 0) towards high frequencies in proportion to g while
+// K(0, 0) stays 1. Its off-centre taps are -g times the taps of L.
+CKernelWeights CSharpenFilter::Design(const CFilterDesign &entry) {
+    const double g = entry.gain / 1000.0;
+    const double rh = entry.halfResp / 1000.0;
+    const double rn = entry.nyqResp / 1000.0;
+    const double m = entry.plusMix / 1000.0;
+    const double p1 = (1.0 - rn) / 4.0;
+    const double p0 = ((1.0 + rn) / 2.0 + rh) / 2.0;
+    const double p2 = ((1.0 + rn) / 2.0 - rh) / 4.0;
+    const double s = 1.0 - m;
+    CKernelWeights w{};
+    w.a = Thousandths(-g * s * p2 * p1);
+    w.b = Thousandths(-g * (s * p0 * p1 + m * p1 / 2.0));
+    w.c = Thousandths(-g * s * p1 * p1);
+    w.d = Thousandths(-g * (s * p0 * p2 + m * p2 / 2.0));
+    w.e = Thousandths(-g * s * p2 * p2);
+    return w;
+}
+
+CSharpenFilter::CSharpenFilter(const CKernelWeights &w) : weights_(w) {
+    // One quadrant of 3 x 3 distinct places, mirrored into all four.
+    const int quadrant[3][3] = {{w.Centre(), w.b, w.d}, {w.b, w.c, w.a}, {w.d, w.a, w.e}};
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+            kernel_[dy + 2][dx + 2] = quadrant[std::abs(dy)][std::abs(dx)];
+}
+
+CWork12 CSharpenFilter::Apply(const CWork12 &wide, int offX, int offY, int w, int h) const {
+    const int ch = wide.channels;
+    CWork12 out(w, h, ch);
+    // Source column of each padded column, with the edge of `wide` repeated
+    // where the image itself ends.
+    const size_t padded = static_cast<size_t>(w + 4) * ch;
+    std::vector<size_t> cols(padded);
+    for (size_t i = 0; i < padded; ++i) {
+        const int x = std::clamp(static_cast<int>(i / ch) - 2 + offX, 0, wide.width - 1);
+        cols[i] = static_cast<size_t>(x) * ch + i % ch;
+    }
+    // The kernel is symmetric, so rows at equal distance are summed first
+    // (sums[d] for distance d) and each tap weight is applied once to the
+    // pair of columns at equal distance: contiguous loops the compiler can
+    // vectorise.
+    std::vector<int32_t> sums[3];
+    for (auto &v : sums)
+        v.resize(padded);
+    const int q[3][3] = {{Weight(0, 0), Weight(1, 0), Weight(2, 0)},
+                         {Weight(0, 1), Weight(1, 1), Weight(2, 1)},
+                         {Weight(0, 2), Weight(1, 2), Weight(2, 2)}};
+    const ptrdiff_t n = static_cast<ptrdiff_t>(w) * ch;
+    const ptrdiff_t c1 = ch, c2 = 2 * c1;
+    size_t span = 1;
+    for (int y = 0; y < h; ++y) {
+        const uint16_t *rows[5];
+        for (int k = 0; k < 5; ++k)
+            rows[k] = wide.Row(std::clamp(y + offY + k - 2, 0, wide.height - 1));
+        for (size_t i = 0; i < padded; i += span) {
+            // Runs of consecutive source columns (all but the clamped edges)
+            // go through a plain contiguous loop.
+            span = 1;
+            while (i + span < padded && cols[i + span] == cols[i] + span)
+                ++span;
+            const size_t x = cols[i];
+            for (size_t j = 0; j < span; ++j) {
+                sums[0][i + j] = rows[2][x + j];
+                sums[1][i + j] = rows[1][x + j] + rows[3][x + j];
+                sums[2][i + j] = rows[0][x + j] + rows[4][x + j];
+            }
+        }
+        uint16_t *d = out.Row(y);
+        const int32_t *s0 = sums[0].data() + c2, *s1 = sums[1].data() + c2,
+                      *s2 = sums[2].data() + c2;
+        for (ptrdiff_t i = 0; i < n; ++i) {
+            const int32_t sum = q[0][0] * s0[i] + q[0][1] * (s0[i - c1] + s0[i + c1]) +
+                                q[0][2] * (s0[i - c2] + s0[i + c2]) + q[1][0] * s1[i] +
+                                q[1][1] * (s1[i - c1] + s1[i + c1]) +
+                                q[1][2] * (s1[i - c2] + s1[i + c2]) + q[2][0] * s2[i] +
+                                q[2][1] * (s2[i - c1] + s2[i + c1]) +
+                                q[2][2] * (s2[i - c2] + s2[i + c2]);
+            // Rounded division by 1000; anything below half a level is 0.
+            const int32_t v = sum <= 0 ? 0 : (sum + 500) / 1000;
+            d[i] = static_cast<uint16_t>(std::min(v, kMax12));
+        }
+    }
+    return out;
+}
+
+}  // namespace corvcolor

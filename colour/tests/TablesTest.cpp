@@ -1,0 +1,115 @@
+// The fixed arithmetic: bit-depth conversions, the conversion table, tone,
+// colour adjustment and the colour matrix.
+#include "BitDepth.h"
+#include "ColourAdjust.h"
+#include "ColourMatrix.h"
+#include "ConversionTable.h"
+#include "PreviewBlock.h"
+#include "ToneTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace corvcolor;
+
+namespace {
+
+TEST(BitDepth, EightBitValuesSurviveTheRoundTrip) {
+    for (int v = 0; v < 256; ++v) {
+        EXPECT_EQ(To12(static_cast<uint8_t>(v)), std::lround(v * 4095.0 / 255.0));
+        EXPECT_EQ(To8(To12(static_cast<uint8_t>(v))), v);
+    }
+    EXPECT_EQ(To8(0), 0);
+    EXPECT_EQ(To8(4095), 255);
+    EXPECT_EQ(To8(2047), 127);  // 0.5 + 127.469
+    EXPECT_EQ(To8(2056), 128);
+}
+
+TEST(ConversionTable, NodesHoldTheYCbCrConversion) {
+    const auto &t = CConversionTable::Nodes();
+    const auto &grey = t[CConversionTable::Index(16, 16, 16)];
+    EXPECT_EQ(grey.r, 128 * 256);
+    EXPECT_EQ(grey.g, 128 * 256);
+    EXPECT_EQ(grey.b, 128 * 256);
+    // Y 128, Cb 128, Cr 192: R = 128 + 1.402 * 64, G = 128 - 0.714136 * 64.
+    const auto &red = t[CConversionTable::Index(16, 16, 24)];
+    EXPECT_EQ(red.r, std::lround((128 + 1.402 * 64) * 256));
+    EXPECT_EQ(red.g, std::lround((128 - 0.714136 * 64) * 256));
+    EXPECT_EQ(red.b, 128 * 256);
+    // Out of gamut nodes are clamped, the white corner keeps its headroom.
+    EXPECT_EQ(t[CConversionTable::Index(0, 0, 0)].b, 0);
+    EXPECT_EQ(t[CConversionTable::Index(32, 16, 16)].r, 65535);
+}
+
+TEST(ToneTable, FoldsLevelsThenGamma) {
+    SC_PREVIEWPARAM p = colourtest::NeutralBlock(1, 1);
+    const CToneTable neutral(p, 0);
+    for (int v = 0; v < 4096; v += 15)
+        EXPECT_EQ(neutral[v], v);
+    p.gamma = 36;  // exponent 2
+    const CToneTable gamma(p, 0);
+    EXPECT_EQ(gamma[2048], 1024);
+    EXPECT_EQ(gamma[4095], 4094);
+    p.gamma = 18;
+    p.shadow = 51;      // lo = 819.2
+    p.highlight = 204;  // hi = 3276.8
+    const CToneTable levels(p, 0);
+    EXPECT_EQ(levels[819], 0);
+    EXPECT_EQ(levels[2048], 2048);
+    EXPECT_EQ(levels[3277], 4095);
+    p.highlight = 255;
+    p.shadow = 0;
+    const CToneTable contrast(p, 100);  // factor 1.2
+    EXPECT_EQ(contrast[1000], 1200);
+    EXPECT_EQ(contrast[4000], 4095);
+}
+
+TEST(ColourAdjust, CoefficientsAndRotation) {
+    const CColourAdjust light(0, 0, 100);
+    EXPECT_EQ(light.lightCoef, 12000);
+    EXPECT_EQ(CColourAdjust(0, -100, 0).cosCoef, 8000);
+    EXPECT_EQ(CColourAdjust(0, 100, 0).cosCoef, 13000);
+    // 450 units = 90 degrees: (Cb, Cr) offsets (d, 0) become (0, d).
+    const CColourAdjust quarter(450, 0, 0);
+    EXPECT_EQ(quarter.cosCoef, 0);
+    EXPECT_EQ(quarter.sinCoef, 10000);
+    CWork12 img(1, 1, 3);
+    img.samples = {1000, CColourAdjust::kChromaCentre + 300, CColourAdjust::kChromaCentre};
+    quarter.Apply(img);
+    EXPECT_EQ(img.samples[0], 1000);
+    EXPECT_EQ(img.samples[1], CColourAdjust::kChromaCentre);
+    EXPECT_EQ(img.samples[2], CColourAdjust::kChromaCentre + 300);
+    quarter.Apply(img);  // (0, d) becomes (-d, 0)
+    EXPECT_EQ(img.samples[1], CColourAdjust::kChromaCentre - 300);
+    EXPECT_EQ(img.samples[2], CColourAdjust::kChromaCentre);
+    // Dark lightness clamps at 0.
+    CWork12 dark(1, 1, 3);
+    dark.samples = {4000, 0, 4095};
+    CColourAdjust(0, 0, -1000).Apply(dark);
+    EXPECT_EQ(dark.samples[0], 0);
+}
+
+TEST(ColourMatrix, FixedPointArithmetic) {
+    const CColourMatrix identity(0, 0, 0);
+    EXPECT_EQ(identity.coef[0][0], 65536);
+    EXPECT_EQ(identity.coef[0][1], 0);
+    EXPECT_EQ(identity.offset, 0);
+    CImage8 img(3, 1, 3);
+    img.samples = {0, 0, 0, 128, 128, 128, 255, 255, 255};
+    CImage8 same = img;
+    identity.Apply(same);
+    EXPECT_EQ(same.samples, img.samples);  // v * 257 / 256 rounds down to v
+    CImage8 bright = img;
+    CColourMatrix(0, 100, 0).Apply(bright);  // +50 levels
+    EXPECT_EQ(bright.samples[0], 50);
+    EXPECT_EQ(bright.samples[3], 178);
+    EXPECT_EQ(bright.samples[6], 255);
+    CImage8 contrast = img;
+    CColourMatrix(0, 0, 100).Apply(contrast);  // h = 1.3, offset -76.5: white stays
+    EXPECT_EQ(contrast.samples[6], 255);
+    EXPECT_EQ(contrast.samples[3], 90);  // 128.5 * 1.3 - 76.5
+    EXPECT_EQ(CColourMatrix(0, 0, 1000).coef[0][0], CColourMatrix(0, 0, 100).coef[0][0]);
+}
+
+}  // namespace

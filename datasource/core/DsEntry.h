@@ -1,0 +1,7 @@
+// The source's one export, declared for the code that calls it in-process.
+#pragma once
+
+#include "twain/twain.h"
+
+extern "C" TW_UINT16 TW_CALLINGSTYLE DS_Entry(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG,
+                                              TW_MEMREF pData);

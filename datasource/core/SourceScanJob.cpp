@@ -1,0 +1,75 @@
+#include "SourceScanJob.h"
+
+#include "DataSource.h"
+#include "MessageBox.h"
+#include "SettingsLocator_win.h"
+#include "TwainSrcApp.h"
+#include "res/job_ids.h"
+
+CSourceScanJob::CSourceScanJob(CDataSource &source)
+    : m_source(source), m_strings(TheApp().Instance()) {
+    LoadSettings();
+    m_job = std::make_unique<CScanJob>(static_cast<CJobHost &>(*this), false);
+}
+
+CSourceScanJob::~CSourceScanJob() {
+    // The job ends the server's job while the dialog and settings still exist.
+    m_job.reset();
+}
+
+std::unique_ptr<IScanJob> CSourceScanJob::Create(CDataSource &source) {
+    return std::make_unique<CSourceScanJob>(source);
+}
+
+void CSourceScanJob::LoadSettings() {
+    // Until the dialog's pages keep the settings, a scan uses the record as
+    // the settings files hold it, read afresh at every scan start.
+    m_files = std::make_unique<CSettingsFiles>(CSettingsLocator::UserFolder(m_strings),
+                                               TheApp().ProfileFile());
+    m_files->Store().LoadForDialog(m_source.ParentTitle());
+    m_source.ScanParams() = m_files->Store().RequestParams(false);
+    m_source.Server() = m_files->Store().Server;
+}
+
+void CSourceScanJob::ApplyDialogSettings() {
+    LoadSettings();
+    m_job->Reconfigure();
+}
+
+HWND CSourceScanJob::MainWindow() const {
+    return m_source.MainDlg().Hwnd();
+}
+
+HINSTANCE CSourceScanJob::ResourceModule() const {
+    return TheApp().Instance();
+}
+
+const CScanSettings &CSourceScanJob::Settings() const {
+    return m_files->Store().Settings;
+}
+
+const CServerSettings &CSourceScanJob::Server() const {
+    return m_files->Store().Server;
+}
+
+uint16_t CSourceScanJob::HttpPort() const {
+    const int32_t fallback = _wtoi(m_strings.Load(IDS_HTTP_PORT_DEFAULT).c_str());
+    const int32_t port = m_files->Store().HttpPort(fallback > 0 ? fallback : 80);
+    return static_cast<uint16_t>(port > 0 && port < 65536 ? port : 80);
+}
+
+bool CSourceScanJob::HoldsPrescanImage() const {
+    return m_source.MainDlg().HasHeldImage();
+}
+
+void CSourceScanJob::SetCapResolution(int32_t dpi) {
+    m_source.Caps().SetXResolution(dpi);
+}
+
+void CSourceScanJob::SetCapPixelType(int32_t colourMode) {
+    m_source.Caps().SetPixelTypeFromColourMode(colourMode);
+}
+
+int CSourceScanJob::ShowMessage(const std::wstring &text, UINT flags) {
+    return DsMessageBox(m_source.MainDlg().Hwnd(), text, flags);
+}

@@ -1,0 +1,55 @@
+// The scan job as the data source holds it: the network job of one scan
+// start, with the settings it scans with and the source's dialog, caps and
+// message box as its host.
+#pragma once
+
+#include <memory>
+
+#include "JobHost.h"
+#include "ScanJob.h"
+#include "ScanJobLink.h"
+#include "SettingsFiles_win.h"
+
+class CDataSource;
+
+class CSourceScanJob : public IScanJob, private CJobHost {
+public:
+    explicit CSourceScanJob(CDataSource &source);
+    ~CSourceScanJob() override;
+
+    // The factory the module registers with its application object.
+    static std::unique_ptr<IScanJob> Create(CDataSource &source);
+
+    void ApplyDialogSettings() override;
+    void ResetPageCount() override { m_job->ResetPages(); }
+    bool AdvanceToFirstPage() override { return m_job->Advance() == JOB_OK; }
+    void ShowErrorMessage() override { m_job->ShowError(); }
+    void FinishPage() override { m_job->EndPage(); }
+    bool MorePages() override { return m_job->MorePages(); }
+    void ResetResult() override { m_job->SetResult(JOB_OK); }
+    bool HasProgressDialog() const override { return m_job->HasProgressDialog(); }
+    void CloseProgressDialog() override { m_job->CloseProgressDialog(); }
+    bool IsPlaten() const override { return m_job->PageSource() == 0; }
+    void MarkEnding() override { m_job->MarkEnding(); }
+
+    CScanJob &Job() { return *m_job; }
+
+private:
+    // CJobHost
+    HWND MainWindow() const override;
+    HINSTANCE ResourceModule() const override;
+    const CScanSettings &Settings() const override;
+    const CServerSettings &Server() const override;
+    uint16_t HttpPort() const override;
+    bool HoldsPrescanImage() const override;
+    void SetCapResolution(int32_t dpi) override;
+    void SetCapPixelType(int32_t colourMode) override;
+    int ShowMessage(const std::wstring &text, UINT flags) override;
+
+    void LoadSettings();
+
+    CDataSource &m_source;
+    CModuleStrings m_strings;
+    std::unique_ptr<CSettingsFiles> m_files;
+    std::unique_ptr<CScanJob> m_job;
+};

@@ -1,0 +1,93 @@
+#include "DsTestSupport.h"
+
+#include <cstring>
+
+#include "core/MessageBox.h"
+
+void DsTest::SetUp() {
+    ASSERT_TRUE(TheApp().InitInstance(::GetModuleHandleW(nullptr)));
+    m_app = TW_IDENTITY{};
+    m_app.Id = kAppId;
+    std::strcpy(m_app.ProductName, "test application");
+    SetDsMessageBoxAnswerer([this](const std::wstring &text, UINT) {
+        m_boxes.push_back(text);
+        return IDOK;
+    });
+    TheApp().SetScanJobFactory(
+        [this](CDataSource &) { return std::unique_ptr<IScanJob>(std::make_unique<CFakeScanJob>(m_job)); });
+    m_dsm = ::LoadLibraryW(L"TWAIN_32.DLL");
+    ASSERT_NE(m_dsm, nullptr);
+    auto clear = reinterpret_cast<ClearRecordedProc>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(m_dsm, "ClearRecorded")));
+    // Wine's own TWAIN_32.DLL has no recorder: the override is missing.
+    ASSERT_NE(clear, nullptr);
+    clear();
+}
+
+void DsTest::TearDown() {
+    TheApp().ExitInstance();
+    TheApp().SetScanJobFactory(nullptr);
+    SetDsMessageBoxAnswerer(nullptr);
+    if (m_dsm)
+        ::FreeLibrary(m_dsm);
+}
+
+TW_UINT16 DsTest::Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void *data, TW_UINT32 appId) {
+    TW_IDENTITY origin = m_app;
+    origin.Id = appId;
+    return DS_Entry(&origin, dg, dat, msg, static_cast<TW_MEMREF>(data));
+}
+
+TW_UINT16 DsTest::Status() {
+    TW_STATUS status{};
+    EXPECT_EQ(Call(DG_CONTROL, DAT_STATUS, MSG_GET, &status), TWRC_SUCCESS);
+    return status.ConditionCode;
+}
+
+TW_UINT32 DsTest::State() const { return TheApp().Source() ? TheApp().Source()->State() : kNoSource; }
+
+TW_UINT16 DsTest::Open(TW_UINT32 appId) {
+    TW_IDENTITY source{};
+    TW_UINT16 rc = Call(DG_CONTROL, DAT_IDENTITY, MSG_GET, &source, appId);
+    EXPECT_EQ(rc, TWRC_SUCCESS);
+    source.Id = kSourceId;
+    return Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source, appId);
+}
+
+TW_UINT16 DsTest::Enable(TW_BOOL showUI, TW_UINT16 msg) {
+    TW_USERINTERFACE ui{showUI, FALSE, nullptr};
+    return Call(DG_CONTROL, DAT_USERINTERFACE, msg, &ui);
+}
+
+HWND DsTest::Dialog() const { return TheApp().Source() ? TheApp().Source()->MainDlg().Hwnd() : nullptr; }
+
+void DsTest::Click(int id) {
+    HWND button = ::GetDlgItem(Dialog(), id);
+    ASSERT_NE(button, nullptr);
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+}
+
+void DsTest::Reach(TW_UINT32 state) {
+    if (state == kNoSource)
+        return;
+    ASSERT_EQ(Open(), TWRC_SUCCESS);
+    if (state >= 500) {
+        ASSERT_EQ(Enable(TRUE), TWRC_SUCCESS);
+    }
+    if (state >= 600) {
+        Click(IDOK);
+        ASSERT_EQ(State(), 600u);
+    }
+    ASSERT_EQ(State(), state);
+}
+
+std::vector<RecordedDsmCall> DsTest::Notifications() {
+    auto count = reinterpret_cast<RecordedCountProc>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(m_dsm, "RecordedCount")));
+    auto get = reinterpret_cast<RecordedCallProc>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(m_dsm, "RecordedCall")));
+    std::vector<RecordedDsmCall> calls(static_cast<size_t>(count()));
+    for (size_t i = 0; i < calls.size(); ++i)
+        get(static_cast<int>(i), &calls[i]);
+    return calls;
+}

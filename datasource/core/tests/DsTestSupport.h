@@ -1,0 +1,78 @@
+// Drives the source through DS_Entry the way a TWAIN application does, with
+// the module initialised from the test program's own resources.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/DataSource.h"
+#include "core/DsEntry.h"
+#include "core/TwainSrcApp.h"
+#include "RecordingDsm.h"
+#include "twain/twain.h"
+
+// States as the tests name them; 0 means no source is open.
+constexpr TW_UINT32 kNoSource = 0;
+
+// A scan job that is ready at once; the test decides what it answers.
+class CFakeScanJob : public IScanJob {
+public:
+    struct Script {
+        bool advances = true;
+        bool morePages = false;
+        bool platen = true;
+        bool progressOpen = true;
+        int created = 0;
+        int destroyed = 0;
+        int errorsShown = 0;
+        int pagesFinished = 0;
+    };
+    explicit CFakeScanJob(Script &script) : m_script(script) { ++m_script.created; }
+    ~CFakeScanJob() override { ++m_script.destroyed; }
+    void ApplyDialogSettings() override {}
+    void ResetPageCount() override {}
+    bool AdvanceToFirstPage() override { return m_script.advances; }
+    void ShowErrorMessage() override { ++m_script.errorsShown; }
+    void FinishPage() override { ++m_script.pagesFinished; }
+    bool MorePages() override { return m_script.morePages; }
+    void ResetResult() override {}
+    bool HasProgressDialog() const override { return m_script.progressOpen; }
+    void CloseProgressDialog() override { m_script.progressOpen = false; }
+    bool IsPlaten() const override { return m_script.platen; }
+    void MarkEnding() override {}
+
+private:
+    Script &m_script;
+};
+
+class DsTest : public ::testing::Test {
+protected:
+    static constexpr TW_UINT32 kAppId = 7;
+    static constexpr TW_UINT32 kSourceId = 3;
+
+    void SetUp() override;
+    void TearDown() override;
+
+    TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void *data, TW_UINT32 appId = kAppId);
+    TW_UINT16 Status();
+    TW_UINT32 State() const;
+    // Brings the source to a state (kNoSource, 400, 500 or 600).
+    void Reach(TW_UINT32 state);
+    TW_UINT16 Open(TW_UINT32 appId = kAppId);
+    TW_UINT16 Enable(TW_BOOL showUI, TW_UINT16 msg = MSG_ENABLEDS);
+    HWND Dialog() const;
+    void Click(int id);
+
+    // The recording source manager beside the test program.
+    std::vector<RecordedDsmCall> Notifications();
+
+    TW_IDENTITY m_app{};
+    CFakeScanJob::Script m_job;
+    std::vector<std::wstring> m_boxes;
+    HMODULE m_dsm = nullptr;
+};
