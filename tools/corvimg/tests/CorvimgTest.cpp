@@ -1,0 +1,125 @@
+// The corvimg command as a user runs it: exit statuses, no output file after
+// a refused or failed run, and pages that libtiff reads back.
+#include "../../../imagelib/tests/ExternalTools.h"
+#include "../../../imagelib/tests/TempPath.h"
+#include "../../../imagelib/tests/TiffInspect.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace corv::test;
+
+namespace {
+
+const std::string kTool = CORVIMG_PATH;
+
+int Corvimg(const std::string &args, std::string *err = nullptr) {
+    ToolRun r = RunTool(kTool + " " + args);
+    if (err)
+        *err = r.err;
+    return WEXITSTATUS(r.status);
+}
+
+void WritePnm(const std::string &path, const std::string &magic, int w, int h,
+              const std::vector<uint8_t> &pixels) {
+    std::string head = magic + "\n# test\n" + std::to_string(w) + " " + std::to_string(h) + "\n" +
+                       (magic == "P4" ? "" : "255\n");
+    std::vector<uint8_t> bytes(head.begin(), head.end());
+    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
+    WriteAll(path, bytes);
+}
+
+std::vector<uint8_t> Pattern(size_t n, int seed) {
+    std::vector<uint8_t> v(n);
+    for (size_t i = 0; i < n; ++i)
+        v[i] = static_cast<uint8_t>((i * 2654435761u + seed) >> 13);
+    return v;
+}
+
+}  // namespace
+
+TEST(Corvimg, ImpossibleCombinationsExit2WithoutAFile) {
+    ScopedPath gray("in.pgm"), bw("in.pbm"), out("out.tif");
+    WritePnm(gray.path, "P5", 10, 10, Pattern(100, 1));
+    WritePnm(bw.path, "P4", 10, 10, Pattern(20, 2));
+    std::string err;
+    EXPECT_EQ(Corvimg("tiff --compression g4 " + out.path + " " + bw.path + " " + gray.path, &err),
+              2);
+    EXPECT_NE(err.find("bilevel"), std::string::npos) << err;
+    EXPECT_EQ(Corvimg("tiff --compression g3 " + out.path + " " + gray.path), 2);
+    EXPECT_EQ(Corvimg("tiff --compression jpeg " + out.path + " " + bw.path, &err), 2);
+    EXPECT_NE(err.find("JPEG"), std::string::npos) << err;
+    EXPECT_EQ(Corvimg("tiff --compression jpeg " + out.path + " " + gray.path, &err), 2);
+    EXPECT_NE(err.find("not available"), std::string::npos) << err;
+    EXPECT_FALSE(FileExists(out.path));
+}
+
+TEST(Corvimg, BadArgumentsExit2) {
+    ScopedPath out("out.tif"), missing("missing.pgm");
+    EXPECT_EQ(Corvimg(""), 2);
+    EXPECT_EQ(Corvimg("tiff " + out.path), 2);
+    EXPECT_EQ(Corvimg("tiff --compression zip " + out.path + " x.pgm"), 2);
+    EXPECT_EQ(Corvimg("tiff --chunk 0 " + out.path + " x.pgm"), 2);
+    EXPECT_EQ(Corvimg("tiff --dpi -3 " + out.path + " x.pgm"), 2);
+    EXPECT_EQ(Corvimg("tiff " + out.path + " " + missing.path), 2);
+    EXPECT_FALSE(FileExists(out.path));
+}
+
+TEST(Corvimg, FailedWriteLeavesNoFile) {
+    ScopedPath good("good.pgm"), shortFile("short.pgm"), out("out.tif");
+    WritePnm(good.path, "P5", 100, 100, Pattern(10000, 3));
+    WritePnm(shortFile.path, "P5", 100, 100, Pattern(5000, 3));
+    WriteAll(out.path, std::vector<uint8_t>(10, 1));
+    std::string err;
+    EXPECT_EQ(Corvimg("tiff " + out.path + " " + good.path + " " + shortFile.path, &err), 1);
+    EXPECT_NE(err.find("ends before"), std::string::npos) << err;
+    EXPECT_FALSE(FileExists(out.path));
+    EXPECT_EQ(Corvimg("tiff /nonexistent-dir/out.tif " + good.path, &err), 1);
+}
+
+TEST(Corvimg, PagesRoundTripThroughLibtiffInEveryChunking) {
+    ScopedPath bw("bw.pbm"), gray("g.pgm"), rgb("c.ppm"), out("out.tif"), plain("plain.tif");
+    auto bwBits = Pattern(13 * 50, 4);
+    WritePnm(bw.path, "P4", 101, 50, bwBits);
+    auto grayBytes = Pattern(77 * 40, 5), rgbBytes = Pattern(3 * 55 * 33, 6);
+    WritePnm(gray.path, "P5", 77, 40, grayBytes);
+    WritePnm(rgb.path, "P6", 55, 33, rgbBytes);
+    for (std::string c : {"none", "lzw", "packbits"})
+        for (std::string chunk : {"1", "100", "65535"}) {
+            SCOPED_TRACE(c + " " + chunk);
+            ASSERT_EQ(Corvimg("tiff --compression " + c + " --dpi 600 --chunk " + chunk + " " +
+                              out.path + " " + bw.path + " " + gray.path + " " + rgb.path),
+                      0);
+            ASSERT_EQ(RunTool("tiffcp -c none " + out.path + " " + plain.path).status, 0);
+            auto bytes = ReadAll(plain.path);
+            TiffFile f = Inspect(bytes);
+            ASSERT_EQ(f.ifds.size(), 3u);
+            EXPECT_EQ(f.ifds[0].tags.at(282).values[0], 600u);
+            auto strip = [&](int page) { return StripBytes(bytes, f.ifds[page]); };
+            // PBM marks black with 1; the TIFF holds 1 = white (BlackIsZero).
+            auto bwBack = strip(0);
+            ASSERT_EQ(bwBack.size(), bwBits.size());
+            for (size_t i = 0; i < bwBits.size(); ++i) {
+                uint8_t mask = (i % 13 == 12) ? 0xF8 : 0xFF;  // 101 = 12 * 8 + 5
+                EXPECT_EQ(bwBack[i] & mask, static_cast<uint8_t>(~bwBits[i]) & mask) << i;
+            }
+            EXPECT_EQ(strip(1), grayBytes);
+            EXPECT_EQ(strip(2), rgbBytes);
+        }
+}
+
+TEST(Corvimg, FaxPagesMatchImageMagicksReading) {
+    ScopedPath bw("bw.pbm"), out("out.tif"), back("back.pbm");
+    std::vector<uint8_t> bits(3 * 40);
+    for (size_t i = 0; i < bits.size(); ++i)
+        bits[i] = static_cast<uint8_t>(i % 7 == 0 ? 0xFF : i * 37);
+    WritePnm(bw.path, "P4", 24, 40, bits);
+    for (std::string c : {"g3", "g4"}) {
+        ASSERT_EQ(Corvimg("tiff --compression " + c + " " + out.path + " " + bw.path), 0);
+        ASSERT_EQ(RunTool("convert " + out.path + " pbm:" + back.path).status, 0);
+        auto got = ReadAll(back.path);
+        ASSERT_GE(got.size(), bits.size());
+        EXPECT_TRUE(std::equal(bits.begin(), bits.end(), got.end() - bits.size())) << c;
+    }
+}
