@@ -72,6 +72,7 @@ public:
     int32_t Phase() const { return m_phase; }
     int32_t Pages() const { return m_pages; }
     int32_t SessionId() const { return m_sessionId; }
+    int32_t RowSize() const { return m_rowSize; }
     void ResetPages() { m_pages = 0; }
     int32_t PixelWidth() const { return m_pixelWidth; }
     int32_t PixelHeight() const { return m_pixelHeight; }
@@ -85,6 +86,8 @@ public:
     CScanDlg *ProgressDialog() { return m_progress.get(); }
     void MarkEnding() { m_ending = true; }
 
+    // For the benchmark's raw reference read.
+    CScannerHttpSession &Session() { return *m_session; }
     // Test hooks: shorter pauses and heartbeat interval.
     void SetTimings(DWORD retryPauseMs, DWORD heartbeatMs);
 
