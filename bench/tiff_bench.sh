@@ -13,31 +13,9 @@
 set -euo pipefail
 
 src=$(cd "$(dirname "$0")/.." && pwd)
-build=${1:-$src/build/native}
-runs=${2:-5}
-corvimg=$build/tools/corvimg/corvimg
-[ -x "$corvimg" ] || { echo "tiff_bench: no $corvimg (build the native preset first)" >&2; exit 2; }
+. "$src/bench/bench_lib.sh"
+bench_init tiff_bench "$@"
 command -v tiffcp >/dev/null || { echo "tiff_bench: tiffcp missing (libtiff-tools)" >&2; exit 2; }
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/tiff_bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-now() { date +%s.%N; }
-
-# best_of CMD...: the shortest wall time of $runs runs, in seconds.
-best_of() {
-  local best= t0 t1 dt
-  for _ in $(seq "$runs"); do
-    t0=$(now)
-    "$@" >/dev/null 2>&1
-    t1=$(now)
-    dt=$(echo "$t1 - $t0" | bc -l)
-    if [ -z "$best" ] || [ "$(echo "$dt < $best" | bc -l)" = 1 ]; then best=$dt; fi
-  done
-  echo "$best"
-}
-
-size_of() { stat -c %s "$1"; }
 
 printf 'Generating 4960 x 7016 (A4, 600 dpi) pages...\n'
 python3 "$src/bench/tiff_page.py" bilevel "$work/page.pbm"

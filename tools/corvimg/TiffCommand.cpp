@@ -1,25 +1,19 @@
 #include "TiffCommand.h"
 
-#include "DiskFile.h"
-#include "ImageError.h"
+#include "ImgToJPEG.h"
 #include "ImgToTIFF2.h"
+#include "PageWriter.h"
 #include "PnmReader.h"
 #include "TIFFFileWriter.h"
-
-#include <cstdlib>
-#include <memory>
-#include <stdexcept>
 
 namespace corvimg {
 namespace {
 
 using namespace corv;
 
-// A TWAIN memory transfer delivers at most this much per buffer by default.
-constexpr size_t kDefaultChunk = 65535;
-constexpr int kDefaultDpi = 300;
-
 enum class Compression { None, G3, G4, Lzw, PackBits, Jpeg };
+
+constexpr long kMaxDpi = 100000;
 
 struct TiffArgs {
     Compression compression = Compression::None;
@@ -47,38 +41,17 @@ bool ParseCompression(const std::string &s, Compression &c) {
     return false;
 }
 
-bool ParsePositive(const std::string &s, long max, long &value) {
-    char *end = nullptr;
-    long v = std::strtol(s.c_str(), &end, 10);
-    if (s.empty() || *end || v <= 0 || v > max)
-        return false;
-    value = v;
-    return true;
-}
-
 bool ParseArgs(const std::vector<std::string> &args, TiffArgs &out, std::string &error) {
-    std::vector<std::string> positional;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        bool hasValue = i + 1 < args.size();
-        long v = 0;
-        if (a == "--compression") {
-            if (!hasValue || !ParseCompression(args[++i], out.compression))
-                return error = "--compression wants none, g3, g4, lzw, packbits or jpeg", false;
-        } else if (a == "--dpi") {
-            if (!hasValue || !ParsePositive(args[++i], 100000, v))
-                return error = "--dpi wants a positive number", false;
-            out.dpi = static_cast<int>(v);
-        } else if (a == "--chunk") {
-            if (!hasValue || !ParsePositive(args[++i], 1L << 30, v))
-                return error = "--chunk wants a positive byte count", false;
-            out.chunk = static_cast<size_t>(v);
-        } else if (a.size() > 1 && a[0] == '-') {
-            return error = "unknown option " + a, false;
-        } else {
-            positional.push_back(a);
-        }
-    }
+    PageArgs page;
+    const ExtraOption compression{
+        "--compression",
+        [&](const std::string &value) { return ParseCompression(value, out.compression); },
+        "--compression wants none, g3, g4, lzw, packbits or jpeg"};
+    if (!ParsePageArgs(args, compression, kMaxDpi, page, error))
+        return false;
+    out.dpi = page.dpi;
+    out.chunk = page.chunk;
+    const std::vector<std::string> &positional = page.positional;
     if (positional.size() < 2)
         return error =
                    "usage: corvimg tiff [--compression none|g3|g4|lzw|packbits|jpeg] "
@@ -87,10 +60,6 @@ bool ParseArgs(const std::vector<std::string> &args, TiffArgs &out, std::string 
     out.out = positional[0];
     out.inputs.assign(positional.begin() + 1, positional.end());
     return true;
-}
-
-int PixelTypeOf(char format) {
-    return format == '4' ? kPixelBilevel : format == '5' ? kPixelGray : kPixelRgb;
 }
 
 // Every page is checked before the output is touched, so an impossible
@@ -135,51 +104,17 @@ CTiffOption OptionFor(Compression c) {
     return option;
 }
 
-void WritePage(CImgToTIFF2 &writer, const std::string &in, const TiffArgs &a,
-               std::vector<uint8_t> &chunk) {
-    PnmReader pnm;
-    if (!pnm.Open(in))
-        throw std::runtime_error(pnm.Error());
-    writer.BeginPage(CImgParam(PixelTypeOf(pnm.Format()), pnm.Width(), pnm.Height(),
-                               static_cast<int>(pnm.RowBytes()), a.dpi));
-    uint64_t left = pnm.DataBytes();
-    while (left) {
-        size_t n = pnm.Read(chunk.data(), chunk.size());
-        if (n == 0)
-            throw std::runtime_error(in + ": file ends before its last row");
-        writer.WriteData(n, chunk.data());
-        left -= n;
-    }
-    writer.EndPage();
-}
-
 }  // namespace
 
 int RunTiff(const std::vector<std::string> &args, std::string &error) {
+    // JPEG strips (compression 7) are coded by the JPEG writer.
+    RegisterJpegStripWriter();
     TiffArgs a;
     if (!ParseArgs(args, a, error) || !CheckPages(a, error))
         return kExitUsage;
-    std::vector<uint8_t> chunk(a.chunk);
     CTiffOption option = OptionFor(a.compression);
     CImgToTIFF2 writer;
-    // The writer never truncates: an older, longer file would keep its tail.
-    RemoveDiskFile(a.out.c_str());
-    try {
-        writer.Open(&option, a.out.c_str());
-        for (const std::string &in : a.inputs)
-            WritePage(writer, in, a, chunk);
-        writer.Close();
-    } catch (const CImageError &e) {
-        writer.Abandon();
-        error = a.out + ": " + e.what() + " (code " +
-                std::to_string(static_cast<int32_t>(e.Code())) + ")";
-        return kExitFailed;
-    } catch (const std::exception &e) {
-        writer.Abandon();
-        error = a.out + ": " + e.what();
-        return kExitFailed;
-    }
-    return kExitOk;
+    return WritePages(writer, option, a.out, a.inputs, a.dpi, a.chunk, error);
 }
 
 }  // namespace corvimg

@@ -1,4 +1,5 @@
 // corvimg: command-line front end of the image library.
+#include "JpegCommand.h"
 #include "TiffCommand.h"
 
 #include <cstdio>
@@ -7,12 +8,20 @@
 
 int main(int argc, char **argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty() || args[0] != "tiff") {
-        std::fprintf(stderr, "usage: corvimg tiff [options] OUT.tif IN.pnm [IN.pnm ...]\n");
+    using Command = int (*)(const std::vector<std::string> &, std::string &);
+    Command run = nullptr;
+    if (!args.empty() && args[0] == "tiff")
+        run = corvimg::RunTiff;
+    else if (!args.empty() && args[0] == "jpeg")
+        run = corvimg::RunJpeg;
+    if (!run) {
+        std::fprintf(stderr,
+                     "usage: corvimg tiff [options] OUT.tif IN.pnm [IN.pnm ...]\n"
+                     "       corvimg jpeg [options] OUT.jpg IN.pnm\n");
         return corvimg::kExitUsage;
     }
     std::string error;
-    int status = corvimg::RunTiff({args.begin() + 1, args.end()}, error);
+    int status = run({args.begin() + 1, args.end()}, error);
     if (status != corvimg::kExitOk)
         std::fprintf(stderr, "corvimg: %s\n", error.c_str());
     return status;

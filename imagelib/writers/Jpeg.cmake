@@ -1,0 +1,32 @@
+# corv_jpeg: the baseline JPEG encoder (JFIF files, and the TIFF writer's
+# compression-7 strips through RegisterJpegStripWriter).
+add_library(corv_jpeg STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/JpegTables.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegLibrary.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegColorConverter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegForwardDct.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegQuantizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegOutput.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegHuffmanEncoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegMarkerWriter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegEncoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JPEGImage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ImgToJPEG.cpp)
+target_link_libraries(corv_jpeg PUBLIC corv_imagelib)
+
+corv_add_test(jpeg_tests
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/JpegEncoderTest.cpp
+  LIBS corv_jpeg)
+
+# Streams read back by decoders this library shares no code with.
+corv_add_test(jpeg_decoder_tests NATIVE_ONLY
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/JpegDecoderTest.cpp
+  LIBS corv_jpeg)
+
+# The per-block kernels are written over eight lanes; -O3 lets the compiler
+# vectorise them (the results are bit-identical, the golden tests pin that).
+set_source_files_properties(
+  ${CMAKE_CURRENT_LIST_DIR}/JpegForwardDct.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegQuantizer.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegColorConverter.cpp
+  PROPERTIES COMPILE_OPTIONS -O3)

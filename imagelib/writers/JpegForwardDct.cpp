@@ -1,0 +1,109 @@
+#include "JpegForwardDct.h"
+
+#include "JpegLibrary.h"
+
+namespace corv {
+namespace {
+
+constexpr int kConstBits = 13;
+// Extra fraction bits kept between the row and the column pass.
+constexpr int kPass1Bits = 2;
+// The column pass also removes the factor 8 of the unnormalised transform.
+constexpr int kOutputShift = 3;
+constexpr int kCentre = 128;
+
+constexpr int32_t FIX_0_298631336 = 2446;   // FIX(0.298631336)
+constexpr int32_t FIX_0_390180644 = 3196;   // FIX(0.390180644)
+constexpr int32_t FIX_0_541196100 = 4433;   // FIX(0.541196100)
+constexpr int32_t FIX_0_765366865 = 6270;   // FIX(0.765366865)
+constexpr int32_t FIX_0_899976223 = 7373;   // FIX(0.899976223)
+constexpr int32_t FIX_1_175875602 = 9633;   // FIX(1.175875602)
+constexpr int32_t FIX_1_501321110 = 12299;  // FIX(1.501321110)
+constexpr int32_t FIX_1_847759065 = 15137;  // FIX(1.847759065)
+constexpr int32_t FIX_1_961570560 = 16069;  // FIX(1.961570560)
+constexpr int32_t FIX_2_053119869 = 16819;  // FIX(2.053119869)
+constexpr int32_t FIX_2_562915447 = 20995;  // FIX(2.562915447)
+constexpr int32_t FIX_3_072711026 = 25172;  // FIX(3.072711026)
+
+constexpr int32_t Descale(int32_t x, int n) {
+    return (x + (int32_t(1) << (n - 1))) >> n;
+}
+
+// One 1-D transform of eight independent lanes: value k of lane i is at
+// in[8 * k + i] and its coefficient k goes to out[8 * k + i]. Written over
+// lanes so that the compiler can keep all eight in vector registers.
+// kEvenShift descales outputs 0 and 4 (negative: scales up), kOddShift all
+// the others.
+template <int kEvenShift, int kOddShift, int kLevelShift>
+[[gnu::always_inline]] inline void Pass(const int32_t *in, int32_t *out) {
+    for (int i = 0; i < 8; ++i) {
+        const int32_t *d = in + i;
+        int32_t *o = out + i;
+        const int32_t tmp0 = d[0] + d[56], tmp7 = d[0] - d[56];
+        const int32_t tmp1 = d[8] + d[48], tmp6 = d[8] - d[48];
+        const int32_t tmp2 = d[16] + d[40], tmp5 = d[16] - d[40];
+        const int32_t tmp3 = d[24] + d[32], tmp4 = d[24] - d[32];
+
+        const int32_t tmp10 = tmp0 + tmp3, tmp13 = tmp0 - tmp3;
+        const int32_t tmp11 = tmp1 + tmp2, tmp12 = tmp1 - tmp2;
+        if constexpr (kEvenShift < 0) {
+            o[0] = (tmp10 + tmp11 - kLevelShift) * (1 << -kEvenShift);
+            o[32] = (tmp10 - tmp11) * (1 << -kEvenShift);
+        } else {
+            o[0] = Descale(tmp10 + tmp11, kEvenShift);
+            o[32] = Descale(tmp10 - tmp11, kEvenShift);
+        }
+        const int32_t z1 = (tmp12 + tmp13) * FIX_0_541196100;
+        o[16] = Descale(z1 + tmp13 * FIX_0_765366865, kOddShift);
+        o[48] = Descale(z1 - tmp12 * FIX_1_847759065, kOddShift);
+
+        const int32_t z5 = (tmp4 + tmp6 + tmp5 + tmp7) * FIX_1_175875602;
+        const int32_t p4 = tmp4 * FIX_0_298631336, p5 = tmp5 * FIX_2_053119869;
+        const int32_t p6 = tmp6 * FIX_3_072711026, p7 = tmp7 * FIX_1_501321110;
+        const int32_t q1 = -(tmp4 + tmp7) * FIX_0_899976223;
+        const int32_t q2 = -(tmp5 + tmp6) * FIX_2_562915447;
+        const int32_t q3 = -(tmp4 + tmp6) * FIX_1_961570560 + z5;
+        const int32_t q4 = -(tmp5 + tmp7) * FIX_0_390180644 + z5;
+        o[56] = Descale(p4 + q1 + q3, kOddShift);
+        o[40] = Descale(p5 + q2 + q4, kOddShift);
+        o[24] = Descale(p6 + q2 + q3, kOddShift);
+        o[8] = Descale(p7 + q1 + q4, kOddShift);
+    }
+}
+
+[[gnu::always_inline]] inline void Transpose(const int32_t *in, int32_t *out) {
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            out[x * 8 + y] = in[y * 8 + x];
+}
+
+[[gnu::always_inline]] inline void Transform(const uint8_t *samples, int stride, int32_t out[64]) {
+    // Rows become lanes for the row pass, then columns for the column pass.
+    alignas(32) int32_t a[64], b[64];
+    for (int y = 0; y < 8; ++y, samples += stride)
+        for (int x = 0; x < 8; ++x)
+            a[x * 8 + y] = samples[x];
+    Pass<-kPass1Bits, kConstBits - kPass1Bits, 8 * kCentre>(a, b);
+    Transpose(b, a);
+    Pass<kPass1Bits + kOutputShift, kConstBits + kPass1Bits + kOutputShift, 0>(a, out);
+}
+
+// The same code compiled for AVX2: eight lanes fill one register.
+[[gnu::target("avx2")]] void ForwardDctAvx2(const uint8_t *samples, int stride, int32_t out[64]) {
+    Transform(samples, stride, out);
+}
+
+using DctKernel = void (*)(const uint8_t *, int, int32_t *);
+
+}  // namespace
+
+void JpegForwardDctPlain(const uint8_t *samples, int stride, int32_t out[64]) {
+    Transform(samples, stride, out);
+}
+
+void JpegForwardDct(const uint8_t *samples, int stride, int32_t out[64]) {
+    static const DctKernel kernel = JpegCpuHasAvx2() ? ForwardDctAvx2 : JpegForwardDctPlain;
+    kernel(samples, stride, out);
+}
+
+}  // namespace corv
