@@ -1,5 +1,6 @@
 // corvimg: command-line front end of the image library.
 #include "JpegCommand.h"
+#include "PdfCommand.h"
 #include "TiffCommand.h"
 
 #include <cstdio>
@@ -14,10 +15,13 @@ int main(int argc, char **argv) {
         run = corvimg::RunTiff;
     else if (!args.empty() && args[0] == "jpeg")
         run = corvimg::RunJpeg;
+    else if (!args.empty() && args[0] == "pdf")
+        run = corvimg::RunPdf;
     if (!run) {
         std::fprintf(stderr,
                      "usage: corvimg tiff [options] OUT.tif IN.pnm [IN.pnm ...]\n"
-                     "       corvimg jpeg [options] OUT.jpg IN.pnm\n");
+                     "       corvimg jpeg [options] OUT.jpg IN.pnm\n"
+                     "       corvimg pdf [options] OUT.pdf IN.pnm [IN.pnm ...]\n");
         return corvimg::kExitUsage;
     }
     std::string error;

@@ -1,8 +1,7 @@
 // The corvimg command as a user runs it: exit statuses, no output file after
 // a refused or failed run, and pages that libtiff and djpeg read back.
-#include "../../../imagelib/tests/ExternalTools.h"
-#include "../../../imagelib/tests/TempPath.h"
 #include "../../../imagelib/tests/TiffInspect.h"
+#include "CorvimgTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,35 +12,6 @@
 #include <tuple>
 
 using namespace corv::test;
-
-namespace {
-
-const std::string kTool = CORVIMG_PATH;
-
-int Corvimg(const std::string &args, std::string *err = nullptr) {
-    ToolRun r = RunTool(kTool + " " + args);
-    if (err)
-        *err = r.err;
-    return WEXITSTATUS(r.status);
-}
-
-void WritePnm(const std::string &path, const std::string &magic, int w, int h,
-              const std::vector<uint8_t> &pixels) {
-    std::string head = magic + "\n# test\n" + std::to_string(w) + " " + std::to_string(h) + "\n" +
-                       (magic == "P4" ? "" : "255\n");
-    std::vector<uint8_t> bytes(head.begin(), head.end());
-    bytes.insert(bytes.end(), pixels.begin(), pixels.end());
-    WriteAll(path, bytes);
-}
-
-std::vector<uint8_t> Pattern(size_t n, int seed) {
-    std::vector<uint8_t> v(n);
-    for (size_t i = 0; i < n; ++i)
-        v[i] = static_cast<uint8_t>((i * 2654435761u + seed) >> 13);
-    return v;
-}
-
-}  // namespace
 
 TEST(Corvimg, ImpossibleCombinationsExit2WithoutAFile) {
     ScopedPath gray("in.pgm"), bw("in.pbm"), out("out.tif");
