@@ -60,3 +60,9 @@ if(CORV_WIN32)
       ${_settings_dir}/tests/SettingsStorageTest_win.cpp
     LIBS corv_settings_win)
 endif()
+
+# Settings files hold whatever a user or an old version left in them.
+corv_add_fuzzer(settings_fuzz
+  SOURCES ${_settings_dir}/tests/SettingsFuzz.cpp
+  LIBS corv_settings
+  CORPUS ${_settings_dir}/tests/corpus)
