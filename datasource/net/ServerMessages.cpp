@@ -24,15 +24,15 @@ std::wstring FirstLine(const std::wstring &text) {
     return text.substr(0, text.find(L'\n'));
 }
 
-void AppendInt(std::wstring &out, const CMessageArg *arg, wchar_t conv, const std::wstring &spec) {
+void AppendInt(std::wstring &out, const CMessageArg *arg, wchar_t conv, const std::wstring &field) {
     const int32_t *n = arg ? std::get_if<int32_t>(arg) : nullptr;
     if (!n)
         return;
     // Width and precision come from our own string table, but are bounded
     // anyway so that no text can ask for an enormous field.
-    if (spec.size() > 8)
+    if (field.size() > 8)
         return;
-    std::wstring f = L"%" + spec + (conv == L'i' ? L'd' : conv);
+    std::wstring f = L"%" + field + (conv == L'i' ? L'd' : conv);
     wchar_t buf[128];
     if (std::swprintf(buf, 128, f.c_str(), *n) > 0)
         out += buf;
@@ -69,16 +69,16 @@ std::wstring FormatMessageText(const std::wstring &format, const std::vector<CMe
             out += format.substr(i);
             break;
         }
-        std::wstring spec = format.substr(i + 1, j - i - 1);
+        std::wstring field = format.substr(i + 1, j - i - 1);
         wchar_t conv = format[j];
         const CMessageArg *arg = next < args.size() ? &args[next] : nullptr;
         if (std::wcschr(L"diuxX", conv)) {
-            AppendInt(out, arg, conv, spec);
+            AppendInt(out, arg, conv, field);
             ++next;
         } else if (conv == L's' || conv == L'S') {
-            size_t dot = spec.find(L'.');
+            size_t dot = field.find(L'.');
             int precision =
-                dot == std::wstring::npos ? -1 : std::wcstol(spec.c_str() + dot + 1, nullptr, 10);
+                dot == std::wstring::npos ? -1 : std::wcstol(field.c_str() + dot + 1, nullptr, 10);
             AppendText(out, arg, precision);
             ++next;
         } else {
