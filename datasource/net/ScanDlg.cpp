@@ -12,7 +12,7 @@ std::wstring &LastProgressByteText() {
 }
 
 CScanDlg::CScanDlg(Kind kind, HINSTANCE module, HWND parent, std::function<void()> onCancel)
-    : m_module(module), m_onCancel(std::move(onCancel)) {
+    : m_strings(module), m_onCancel(std::move(onCancel)) {
     const int id = kind == Kind::Scan ? IDD_SCAN_PROGRESS : IDD_PRESCAN_PROGRESS;
     m_hwnd = CreateDialogParamW(module, MAKEINTRESOURCEW(id), parent, DialogProc,
                                 reinterpret_cast<LPARAM>(this));
@@ -51,18 +51,12 @@ INT_PTR CALLBACK CScanDlg::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     return FALSE;
 }
 
-std::wstring CScanDlg::Text(int id) const {
-    wchar_t *p = nullptr;
-    int n = LoadStringW(m_module, static_cast<UINT>(id), reinterpret_cast<LPWSTR>(&p), 0);
-    return n > 0 ? std::wstring(p, static_cast<size_t>(n)) : std::wstring();
-}
-
 void CScanDlg::SetPage(int32_t page) {
     if (!m_hwnd)
         return;
     std::wstring text;
     if (page != 0)
-        text = FormatMessageText(Text(IDS_PAGE_NUMBER_FMT), {page});
+        text = FormatMessageText(m_strings.Load(IDS_PAGE_NUMBER_FMT), {page});
     SetDlgItemTextW(m_hwnd, IDC_JOB_PAGE_TEXT, text.c_str());
 }
 
@@ -112,8 +106,8 @@ void CScanDlg::SetStoppedLook(bool stopped) {
         wchar_t kept[512] = {};
         GetDlgItemTextW(m_hwnd, IDC_JOB_NOTICE, kept, 512);
         m_noticeText = kept;
-        SetDlgItemTextW(m_hwnd, IDC_JOB_NOTICE, Text(IDS_STOPPING_SCAN).c_str());
-        SetDlgItemTextW(m_hwnd, IDC_JOB_STATUS, Text(IDS_CHECK_DEVICE_PANEL).c_str());
+        SetDlgItemTextW(m_hwnd, IDC_JOB_NOTICE, m_strings.Load(IDS_STOPPING_SCAN).c_str());
+        SetDlgItemTextW(m_hwnd, IDC_JOB_STATUS, m_strings.Load(IDS_CHECK_DEVICE_PANEL).c_str());
         if (notice)
             ShowWindow(notice, SW_SHOW);
     } else {

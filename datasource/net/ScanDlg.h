@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "ModuleStrings_win.h"
+
 class CScanDlg {
 public:
     enum class Kind { Scan, Prescan };
@@ -32,9 +34,8 @@ public:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    std::wstring Text(int id) const;
 
-    HINSTANCE m_module;
+    CModuleStrings m_strings;
     HWND m_hwnd = nullptr;
     std::function<void()> m_onCancel;
     bool m_stopped = false;

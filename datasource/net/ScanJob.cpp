@@ -265,16 +265,20 @@ bool CScanJob::BeginJob() {
     return true;
 }
 
+bool CScanJob::CancelWhileWaiting(bool (CScanJob::*cancel)()) {
+    // The cancel dialog stands while the matching cancel command runs; the
+    // scan start then fails quietly, whatever that command answered.
+    m_cancelDlg = std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
+    (this->*cancel)();
+    m_result = JOB_CANCELLED;
+    return false;
+}
+
 bool CScanJob::WaitJobReady() {
     for (;;) {
         const EPoll r = RunCommand(cmd::kReadyBeginJob);
-        if (m_result == JOB_CANCELLED) {
-            m_cancelDlg =
-                std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
-            CancelBeginJob();
-            m_result = JOB_CANCELLED;
-            return false;
-        }
+        if (m_result == JOB_CANCELLED)
+            return CancelWhileWaiting(&CScanJob::CancelBeginJob);
         if (r != EPoll::Done) {
             CloseProgressDialog();
             m_phase = JOB_READY;
@@ -295,13 +299,8 @@ bool CScanJob::WaitPageReady() {
     bool operatorWait = false;
     for (;;) {
         const EPoll r = RunCommand(cmd::kReadyScanPage);
-        if (m_result == JOB_CANCELLED) {
-            m_cancelDlg =
-                std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
-            CancelScanPage();
-            m_result = JOB_CANCELLED;
-            return false;
-        }
+        if (m_result == JOB_CANCELLED)
+            return CancelWhileWaiting(&CScanJob::CancelScanPage);
         if (r != EPoll::Done) {
             Fail();
             return false;

@@ -112,6 +112,8 @@ private:
     bool OpenImageRequest();
     bool FinishPage();
 
+    // Runs a cancel command after the user pressed Cancel in a wait; false.
+    bool CancelWhileWaiting(bool (CScanJob::*cancel)());
     bool CancelBeginJob();
     bool CancelScanPage();
     bool CancelGetImage();

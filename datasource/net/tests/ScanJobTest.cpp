@@ -14,9 +14,7 @@
 namespace {
 
 std::wstring Str(UINT id) {
-    wchar_t *p = nullptr;
-    int n = LoadStringW(GetModuleHandleW(nullptr), id, reinterpret_cast<LPWSTR>(&p), 0);
-    return n > 0 ? std::wstring(p, static_cast<size_t>(n)) : std::wstring();
+    return CModuleStrings(GetModuleHandleW(nullptr)).Load(id);
 }
 
 std::vector<std::string> Commands() {
