@@ -221,4 +221,12 @@ void CDSCaps::SetPixelTypeFromColourMode(int colourMode) {
 
 double CDSCaps::XResolution() const { return static_cast<const CRange &>(*m_values[kXResolution]).Current(); }
 
+TW_UINT16 CDSCaps::PixelType() const {
+    return static_cast<TW_UINT16>(static_cast<const CEnumeration &>(*m_values[kPixelType]).CurrentItem());
+}
+
+bool CDSCaps::IsPlanar() const {
+    return static_cast<const CEnumeration &>(*m_values[kPlanarChunky]).CurrentItem() == TWPC_PLANAR;
+}
+
 void CDSCaps::SetXResolution(double dpi) { static_cast<CRange &>(*m_values[kXResolution]).SetCurrent(dpi); }

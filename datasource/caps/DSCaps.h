@@ -273,6 +273,9 @@ public:
     void SetPixelTypeFromColourMode(int colourMode);
     double XResolution() const;
     void SetXResolution(double dpi);
+    // Current ICAP_PIXELTYPE, and whether ICAP_PLANARCHUNKY is TWPC_PLANAR.
+    TW_UINT16 PixelType() const;
+    bool IsPlanar() const;
 
 private:
     size_t IndexOf(TW_UINT16 cap) const;

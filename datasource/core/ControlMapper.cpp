@@ -31,9 +31,9 @@ TW_UINT16 CControlMapper::Dispatch(const TwainTriplet &t) {
     case DAT_PENDINGXFERS:
         return source->OnPendingXfers(t);
     case DAT_SETUPMEMXFER:
-        return source->OnSetupMemXfer(t);
+        return source->Transfers().OnSetupMemXfer(t);
     case DAT_SETUPFILEXFER:
-        return source->OnSetupFileXfer(t);
+        return source->Transfers().OnSetupFileXfer(t);
     case DAT_USERINTERFACE:
         return source->OnUserInterface(t);
     default:

@@ -34,9 +34,7 @@ CDataSource::CDataSource(const TW_IDENTITY &appIdentity, const TW_IDENTITY &sour
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
         throw TWCC_MAXCONNECTIONS;
     m_defaultFolder = TempFolder();
-    m_xferFileName = m_defaultFolder + LoadResStringAnsi(TheApp().Instance(), IDS_DEFAULT_XFER_FILE);
-    if (m_xferFileName.size() > 255)
-        m_xferFileName.clear();
+    m_xferFileName = DefaultXferFileName();
 }
 
 CDataSource::~CDataSource() {
@@ -120,18 +118,17 @@ void CDataSource::ScanStart() {
         Notify(MSG_CLOSEDSOK);
         return;
     }
-    if (m_job) {
+    if (m_job)
         m_job->ApplyDialogSettings();
-    } else if (const ScanJobFactory &factory = TheApp().JobFactory()) {
-        m_job = factory(*this);
-    }
+    else
+        EnsureJob();
     if (!m_job) {
         DsMessageBox(m_mainDlg.Hwnd(), IDS_SCAN_UNAVAILABLE, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
         m_mainDlg.Enable(true);
         return;
     }
     m_job->ResetPageCount();
-    if (!m_job->AdvanceToFirstPage()) {
+    if (m_job->Advance() != 0) {
         m_job->ShowErrorMessage();
         m_mainDlg.Enable(true);
         m_mainDlg.RefreshState();
@@ -279,49 +276,22 @@ TW_UINT16 CDataSource::OnPalette8(const TwainTriplet &) {
     return TheApp().Fail(TWCC_BADPROTOCOL);
 }
 
-// ---- Image information and transfers ---------------------------------------------
-// The transfer code arrives with its own module; until then these triplets
-// keep their sequence checks and refuse the rest as unsupported.
+// ---- Transfer file and job ----------------------------------------------------------
 
-TW_UINT16 CDataSource::RefuseTransfer(const TwainTriplet &t, TW_UINT32 lowest, TW_UINT32 highest,
-                                      const char *stateLog, const char *msgLog) {
-    if (m_state < lowest || m_state > highest) {
-        if (stateLog)
-            WriteLog("%s", stateLog);
-        return TheApp().Fail(TWCC_SEQERROR);
+void CDataSource::SetXferFile(const std::string &name, TW_UINT16 format) {
+    m_xferFileName = name.substr(0, 255);
+    m_xferFileFormat = format;
+}
+
+std::string CDataSource::DefaultXferFileName() const {
+    std::string name = m_defaultFolder + LoadResStringAnsi(TheApp().Instance(), IDS_DEFAULT_XFER_FILE);
+    return name.size() > 255 ? std::string() : name;
+}
+
+IScanJob *CDataSource::EnsureJob() {
+    if (!m_job) {
+        if (const ScanJobFactory &factory = TheApp().JobFactory())
+            m_job = factory(*this);
     }
-    if (msgLog && t.MSG != MSG_GET)
-        WriteLog("%s", msgLog);
-    return TheApp().Fail(TWCC_BADPROTOCOL);
-}
-
-TW_UINT16 CDataSource::OnSetupMemXfer(const TwainTriplet &t) {
-    return RefuseTransfer(t, STATE4, STATE6, nullptr, nullptr);
-}
-
-TW_UINT16 CDataSource::OnSetupFileXfer(const TwainTriplet &t) {
-    return RefuseTransfer(t, STATE4, STATE6, nullptr, nullptr);
-}
-
-TW_UINT16 CDataSource::OnImageInfo(const TwainTriplet &t) {
-    return RefuseTransfer(t, STATE6, STATE7, "CDataSource::OnImageInfo(), 1.", "CDataSource::OnImageInfo(), 2.");
-}
-
-TW_UINT16 CDataSource::OnImageLayout(const TwainTriplet &t) {
-    return RefuseTransfer(t, STATE4, STATE7, nullptr, nullptr);
-}
-
-TW_UINT16 CDataSource::OnImageMemXfer(const TwainTriplet &t) {
-    return RefuseTransfer(t, STATE6, STATE7, "CDataSource::OnImageMemXfer(), 1.",
-                          "CDataSource::OnImageMemXfer(), 2.");
-}
-
-TW_UINT16 CDataSource::OnImageNativeXfer(const TwainTriplet &t) {
-    return RefuseTransfer(t, STATE6, STATE6, "CDataSource::OnImageNativeXfer(), 1.",
-                          "CDataSource::OnImageNativeXfer(), 2.");
-}
-
-TW_UINT16 CDataSource::OnImageFileXfer(const TwainTriplet &t) {
-    return RefuseTransfer(t, STATE6, STATE6, "CDataSource::OnImageFileXfer(), 1.",
-                          "CDataSource::OnImageFileXfer(), 2.");
+    return m_job.get();
 }

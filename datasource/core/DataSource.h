@@ -12,6 +12,7 @@
 #include "../ui/ScanRequestParams.h"
 #include "../ui/ServerSettings.h"
 #include "ScanJobLink.h"
+#include "Transfers.h"
 #include "Triplet.h"
 #include "WinHandles.h"
 
@@ -39,19 +40,20 @@ public:
     const std::string &DefaultFolder() const { return m_defaultFolder; }
     const std::string &XferFileName() const { return m_xferFileName; }
     TW_UINT16 XferFileFormat() const { return m_xferFileFormat; }
+    void SetXferFile(const std::string &name, TW_UINT16 format);
+    // The temporary folder and the default file name of file transfers.
+    std::string DefaultXferFileName() const;
+    CTransfers &Transfers() { return m_transfers; }
+    // Transfers move the state from 600 to 700 (and back on failure).
+    void SetState(TW_UINT32 state) { m_state = state; }
+    // The job, made now if none exists; null when no job can be made.
+    IScanJob *EnsureJob();
 
     TW_UINT16 OnCapability(const TwainTriplet &t);
     TW_UINT16 OnUserInterface(const TwainTriplet &t);
     TW_UINT16 OnPendingXfers(const TwainTriplet &t);
     TW_UINT16 OnXferGroup(const TwainTriplet &t);
     TW_UINT16 OnPalette8(const TwainTriplet &t);
-    TW_UINT16 OnSetupMemXfer(const TwainTriplet &t);
-    TW_UINT16 OnSetupFileXfer(const TwainTriplet &t);
-    TW_UINT16 OnImageInfo(const TwainTriplet &t);
-    TW_UINT16 OnImageLayout(const TwainTriplet &t);
-    TW_UINT16 OnImageMemXfer(const TwainTriplet &t);
-    TW_UINT16 OnImageNativeXfer(const TwainTriplet &t);
-    TW_UINT16 OnImageFileXfer(const TwainTriplet &t);
 
     // The dialog's scan button.
     void ScanStart();
@@ -70,9 +72,6 @@ private:
     // Finishes the page and says whether another one is expected.
     bool FinishPage();
     bool KeepsJobAfterPage() const;
-    // Sequence check of a transfer triplet, then refused until transfers exist.
-    TW_UINT16 RefuseTransfer(const TwainTriplet &t, TW_UINT32 lowest, TW_UINT32 highest,
-                             const char *stateLog, const char *msgLog);
 
     CMainDlg m_mainDlg;
     std::string m_defaultFolder;
@@ -88,4 +87,5 @@ private:
     CServerSettings m_server;
     bool m_uiOnly = false;
     std::wstring m_parentTitle;
+    CTransfers m_transfers{*this};
 };

@@ -12,15 +12,15 @@ TW_UINT16 CImageMapper::Dispatch(const TwainTriplet &t) {
         return TWRC_FAILURE;
     switch (t.DAT) {
     case DAT_IMAGEINFO:
-        return source->OnImageInfo(t);
+        return source->Transfers().OnImageInfo(t);
     case DAT_IMAGELAYOUT:
-        return source->OnImageLayout(t);
+        return source->Transfers().OnImageLayout(t);
     case DAT_IMAGEMEMXFER:
-        return source->OnImageMemXfer(t);
+        return source->Transfers().OnImageMemXfer(t);
     case DAT_IMAGENATIVEXFER:
-        return source->OnImageNativeXfer(t);
+        return source->Transfers().OnImageNativeXfer(t);
     case DAT_IMAGEFILEXFER:
-        return source->OnImageFileXfer(t);
+        return source->Transfers().OnImageFileXfer(t);
     case DAT_PALETTE8:
         return source->OnPalette8(t);
     default:

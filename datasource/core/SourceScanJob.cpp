@@ -36,6 +36,21 @@ void CSourceScanJob::ApplyDialogSettings() {
     m_job->Reconfigure();
 }
 
+CXferPage CSourceScanJob::Page() const {
+    CXferPage p;
+    p.pixelWidth = m_job->PixelWidth();
+    p.pixelHeight = m_job->PixelHeight();
+    p.bitsPerPixel = BitsPerPixelOfColourMode(m_job->ColourMode());
+    p.resolution = m_job->Resolution();
+    p.bytesPerRow = static_cast<uint32_t>(m_job->Geometry().bytesPerRow);
+    p.bytesReceived = static_cast<uint32_t>(m_job->BytesReceived());
+    p.rowsDelivered = m_rowsDelivered;
+    p.leftOffset = m_job->LeftOffset();
+    p.topOffset = m_job->TopOffset();
+    p.pages = m_job->Pages();
+    return p;
+}
+
 HWND CSourceScanJob::MainWindow() const {
     return m_source.MainDlg().Hwnd();
 }

@@ -22,11 +22,17 @@ public:
 
     void ApplyDialogSettings() override;
     void ResetPageCount() override { m_job->ResetPages(); }
-    bool AdvanceToFirstPage() override { return m_job->Advance() == JOB_OK; }
+    int32_t Advance() override { return m_job->Advance(); }
+    bool Read(char *buffer, uint32_t &size) override { return m_job->Read(buffer, size); }
+    void SetRowsDelivered(uint32_t rows) override { m_rowsDelivered = rows; }
+    int32_t Result() const override { return m_job->Result(); }
+    CXferPage Page() const override;
+    void ClipToModulePageSize() override { m_job->ClipToModulePageSize(); }
+    void AbandonImage() override { m_job->AbandonImage(); }
     void ShowErrorMessage() override { m_job->ShowError(); }
     void FinishPage() override { m_job->EndPage(); }
     bool MorePages() override { return m_job->MorePages(); }
-    void ResetResult() override { m_job->SetResult(JOB_OK); }
+    void SetResult(int32_t result) override { m_job->SetResult(result); }
     bool HasProgressDialog() const override { return m_job->HasProgressDialog(); }
     void CloseProgressDialog() override { m_job->CloseProgressDialog(); }
     bool IsPlaten() const override { return m_job->PageSource() == 0; }
@@ -52,4 +58,5 @@ private:
     CModuleStrings m_strings;
     std::unique_ptr<CSettingsFiles> m_files;
     std::unique_ptr<CScanJob> m_job;
+    uint32_t m_rowsDelivered = 0;
 };

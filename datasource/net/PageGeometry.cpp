@@ -46,7 +46,15 @@ uint32_t ReadChunkSize(uint32_t bufferSize, const CPageGeometry &page, uint32_t 
     if (chunk > left)
         chunk = left;
     const uint32_t row = static_cast<uint32_t>(page.bytesPerRow);
-    if (row > 0 && chunk > row)
+    if (row == 0)
+        return chunk;
+    // A piece never crosses into the next row: a memory transfer describes
+    // each block by one row's offset and width, so a row begun by a small
+    // buffer is finished before the next starts.
+    const uint32_t inRow = received % row;
+    if (inRow != 0 && chunk > row - inRow)
+        chunk = row - inRow;
+    else if (chunk > row)
         chunk -= chunk % row;
     return chunk;
 }

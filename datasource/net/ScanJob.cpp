@@ -349,6 +349,9 @@ bool CScanJob::OpenImage() {
     }
     m_rowSize = m_session->LastReply().rowBytes;
     m_bytesReceived = 0;
+    // Known before the first read, for the memory transfer's buffer sizes;
+    // an impossible page leaves it empty and is refused when read.
+    ComputePageGeometry(m_colourMode, m_pixelWidth, m_pixelHeight, m_rowSize, m_geometry);
     m_imageOpen = false;
     m_phase = IMAGE_OPEN;
     StartHeartbeat();
@@ -457,6 +460,24 @@ bool CScanJob::FinishPage() {
 }
 
 // ---- page end, more pages, cancel commands -------------------------------------
+
+void CScanJob::AbandonImage() {
+    CancelGetImage();
+    m_phase = PAGE_READY;
+}
+
+void CScanJob::ClipToModulePageSize() {
+    const CModulePageSize &page = ModulePageSize();
+    m_pixelWidth = std::min(m_pixelWidth, page.width);
+    m_pixelHeight = std::min(m_pixelHeight, page.height);
+}
+
+void CScanJob::SetArea(int32_t left, int32_t top, int32_t width, int32_t height) {
+    m_leftOffset = std::max(left, 0);
+    m_topOffset = std::max(top, 0);
+    m_pixelWidth = std::max(width, 0);
+    m_pixelHeight = std::max(height, 0);
+}
 
 void CScanJob::EndPage() {
     switch (m_phase) {

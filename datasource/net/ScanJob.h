@@ -66,6 +66,11 @@ public:
     bool MorePages();
     void Reconfigure();
     void ShowError();
+    // A native transfer that gave up: CANCEL_GET_IMAGE, and the page is
+    // over whatever the server answered.
+    void AbandonImage();
+    // The pixel size never exceeds the page the server last announced.
+    void ClipToModulePageSize();
 
     int32_t Result() const { return m_result; }
     void SetResult(int32_t r) { m_result = r; }
@@ -78,6 +83,11 @@ public:
     int32_t PixelHeight() const { return m_pixelHeight; }
     int32_t ColourMode() const { return m_colourMode; }
     int32_t Resolution() const { return m_resolution; }
+    int32_t BytesReceived() const { return m_bytesReceived; }
+    int32_t LeftOffset() const { return m_leftOffset; }
+    int32_t TopOffset() const { return m_topOffset; }
+    // The cut of a held prescan image a transfer delivers.
+    void SetArea(int32_t left, int32_t top, int32_t width, int32_t height);
     int32_t PageSource() const { return m_pageSource; }
     bool IsPrescan() const { return m_prescan; }
     const CPageGeometry &Geometry() const { return m_geometry; }

@@ -61,6 +61,13 @@ void CMainDlg::RefreshState() {
         ::InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
+CScanArea CMainDlg::ScanArea() const {
+    CScanArea area = m_area;
+    if (area.resolution <= 0)
+        area.resolution = static_cast<int32_t>(m_source.Caps().XResolution());
+    return area;
+}
+
 void CMainDlg::OnControlKey(bool down) {
     // Control flips the zoom tool between zooming in and out while held.
     if (down && m_pointer == PointerMode::ZoomIn)

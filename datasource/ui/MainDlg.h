@@ -6,7 +6,21 @@
 
 #include <windows.h>
 
+#include <cstdint>
+
+#include "WinHandles.h"
+
 class CDataSource;
+
+// The scan area the user selected on the preview, in pixels of the grid of
+// `resolution` dots per inch; all zero means the whole page.
+struct CScanArea {
+    int32_t top = 0;
+    int32_t left = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t resolution = 0;
+};
 
 class CMainDlg {
 public:
@@ -28,8 +42,16 @@ public:
     // Control key forwarded by the source's event filter.
     void OnControlKey(bool down);
     bool IsDialogMsg(const MSG *msg);
-    // A prescan image the transfers deliver rows from.
-    bool HasHeldImage() const { return false; }
+    // The prescan image (a packed DIB in movable global memory) that
+    // transfers deliver rows from while the dialog holds it.
+    bool HasHeldImage() const { return static_cast<bool>(m_heldImage); }
+    HGLOBAL HeldImage() const { return m_heldImage.Get(); }
+    // Takes ownership; null lets the image go.
+    void SetHeldImage(HGLOBAL image) { m_heldImage.Reset(image); }
+    // The area with its resolution; before the window sets one, the
+    // current X resolution of the capabilities.
+    CScanArea ScanArea() const;
+    void SetScanArea(const CScanArea &area) { m_area = area; }
     PointerMode Pointer() const { return m_pointer; }
 
     static CMainDlg *Registered() { return s_mainDlg; }
@@ -44,4 +66,6 @@ private:
     CDataSource &m_source;
     HWND m_hwnd = nullptr;
     PointerMode m_pointer = PointerMode::Select;
+    CGlobalMem m_heldImage;
+    CScanArea m_area;
 };

@@ -30,6 +30,7 @@ constexpr Outcome Seq{TWRC_FAILURE, TWCC_SEQERROR, kSame};
 constexpr Outcome FailKeep{TWRC_FAILURE, kKeep, kSame};
 constexpr Outcome BadDest{TWRC_FAILURE, TWCC_BADDEST, kSame};
 constexpr Outcome Closed{TWRC_SUCCESS, kKeep, kNoSource};
+constexpr Outcome Done{TWRC_XFERDONE, kKeep, 700};
 constexpr Outcome To(TW_UINT32 state, TW_UINT16 cc = kKeep) { return {TWRC_SUCCESS, cc, state}; }
 
 const Row kRows[] = {
@@ -48,8 +49,10 @@ const Row kRows[] = {
     {"PendingEndXfer", DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, Proto, Ok, Ok, To(500, TWCC_SUCCESS)},
     {"PendingReset", DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, Proto, Ok, Ok, To(500)},
     {"PendingSet", DG_CONTROL, DAT_PENDINGXFERS, MSG_SET, Proto, Proto, Proto, Proto},
-    {"SetupMemXfer", DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, Proto, Proto, Proto, Proto},
-    {"SetupFileXfer", DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, Proto, Proto, Proto, Proto},
+    {"SetupMemXfer", DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, Proto, Ok, Ok, Ok},
+    {"SetupMemXferSet", DG_CONTROL, DAT_SETUPMEMXFER, MSG_SET, Proto, Proto, Proto, Proto},
+    {"SetupFileXfer", DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, Proto, Ok, Ok, Ok},
+    {"SetupFileXferNext", DG_CONTROL, DAT_SETUPFILEXFER, MSG_GETNEXT, Proto, Proto, Proto, Proto},
     {"XferGroupGet", DG_CONTROL, DAT_XFERGROUP, MSG_GET, Proto, FailKeep, FailKeep, FailKeep},
     {"XferGroupReset", DG_CONTROL, DAT_XFERGROUP, MSG_RESET, Proto, FailKeep, FailKeep, FailKeep},
     {"XferGroupSet", DG_CONTROL, DAT_XFERGROUP, MSG_SET, Proto, BadDest, BadDest, BadDest},
@@ -57,11 +60,15 @@ const Row kRows[] = {
     {"ControlEvent", DG_CONTROL, DAT_EVENT, MSG_GET, Proto, Proto, Proto, Proto},
     {"ControlParent", DG_CONTROL, DAT_PARENT, MSG_OPENDSM, Proto, Proto, Proto, Proto},
     {"ControlEntryPoint", DG_CONTROL, DAT_ENTRYPOINT, MSG_GET, Proto, Proto, Proto, Proto},
-    {"ImageInfo", DG_IMAGE, DAT_IMAGEINFO, MSG_GET, Proto, Seq, Seq, Proto},
-    {"ImageLayout", DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, Proto, Proto, Proto, Proto},
-    {"ImageMemXfer", DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, Proto, Seq, Seq, Proto},
-    {"ImageNativeXfer", DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, Proto, Seq, Seq, Proto},
-    {"ImageFileXfer", DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, Proto, Seq, Seq, Proto},
+    {"ImageInfo", DG_IMAGE, DAT_IMAGEINFO, MSG_GET, Proto, Seq, Seq, Ok},
+    {"ImageInfoSet", DG_IMAGE, DAT_IMAGEINFO, MSG_SET, Proto, Seq, Seq, Proto},
+    {"ImageLayout", DG_IMAGE, DAT_IMAGELAYOUT, MSG_GET, Proto, Ok, Ok, Ok},
+    {"ImageLayoutSet", DG_IMAGE, DAT_IMAGELAYOUT, MSG_SET, Proto, Ok, Ok, Ok},
+    {"ImageLayoutReset", DG_IMAGE, DAT_IMAGELAYOUT, MSG_RESET, Proto, Proto, Proto, Proto},
+    {"ImageMemXfer", DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, Proto, Seq, Seq, Done},
+    {"ImageNativeXfer", DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, Proto, Seq, Seq, Done},
+    {"ImageNativeXferSet", DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_SET, Proto, Seq, Seq, Proto},
+    {"ImageFileXfer", DG_IMAGE, DAT_IMAGEFILEXFER, MSG_GET, Proto, Seq, Seq, Done},
     {"CieColor", DG_IMAGE, DAT_CIECOLOR, MSG_GET, Proto, Proto, Proto, Proto},
     {"GrayResponse", DG_IMAGE, DAT_GRAYRESPONSE, MSG_SET, Proto, Proto, Proto, Proto},
     {"RgbResponse", DG_IMAGE, DAT_RGBRESPONSE, MSG_SET, Proto, Proto, Proto, Proto},
@@ -94,6 +101,13 @@ class DsEntryStateTable : public DsTest, public ::testing::WithParamInterface<Ca
 
 TEST_P(DsEntryStateTable, ReturnConditionAndNextState) {
     const Case &c = GetParam();
+    // A job whose page is two grey pixels, so every transfer can finish.
+    m_job.geometry.pixelWidth = 2;
+    m_job.geometry.pixelHeight = 1;
+    m_job.geometry.bitsPerPixel = 8;
+    m_job.geometry.resolution = 300;
+    m_job.geometry.bytesPerRow = 2;
+    m_job.page = {10, 20};
     Reach(c.state);
     // Room for the largest structure any of these triplets writes.
     alignas(8) unsigned char data[2048] = {};
@@ -103,6 +117,13 @@ TEST_P(DsEntryStateTable, ReturnConditionAndNextState) {
         reinterpret_cast<TW_USERINTERFACE *>(data)->ShowUI = TRUE;
     if (c.row->dat == DAT_IDENTITY)
         reinterpret_cast<TW_IDENTITY *>(data)->Id = kSourceId;
+    unsigned char rows[16] = {};
+    if (c.row->dat == DAT_IMAGEMEMXFER) {
+        auto *block = reinterpret_cast<TW_IMAGEMEMXFER *>(data);
+        block->Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+        block->Memory.Length = sizeof rows;
+        block->Memory.TheMem = reinterpret_cast<TW_MEMREF>(rows);
+    }
     TheApp().SetConditionCode(kKeep);
 
     TW_UINT16 rc = Call(c.row->dg, c.row->dat, c.row->msg, data);
@@ -118,6 +139,10 @@ TEST_P(DsEntryStateTable, ReturnConditionAndNextState) {
     EXPECT_EQ(Dialog() != nullptr, State() >= 500);
     if (rc == TWRC_SUCCESS && c.row->dat == DAT_CAPABILITY)
         ::GlobalFree(reinterpret_cast<TW_CAPABILITY *>(data)->hContainer);
+    if (rc == TWRC_XFERDONE && c.row->dat == DAT_IMAGENATIVEXFER)
+        ::GlobalFree(*reinterpret_cast<HGLOBAL *>(data));
+    if (rc == TWRC_XFERDONE && c.row->dat == DAT_IMAGEFILEXFER)
+        ::DeleteFileA(TheApp().Source()->XferFileName().c_str());
 }
 
 std::string CaseName(const ::testing::TestParamInfo<Case> &info) {

@@ -1,7 +1,9 @@
 #include "DsTestSupport.h"
 
+#include <algorithm>
 #include <cstring>
 
+#include "PageGeometry.h"
 #include "core/MessageBox.h"
 
 void DsTest::SetUp() {
@@ -90,4 +92,32 @@ std::vector<RecordedDsmCall> DsTest::Notifications() {
     for (size_t i = 0; i < calls.size(); ++i)
         get(static_cast<int>(i), &calls[i]);
     return calls;
+}
+
+int32_t CFakeScanJob::Advance() {
+    ++m_script.advanceCalls;
+    if (!m_script.advances && m_script.result == 0)
+        m_script.result = 4;
+    return m_script.result;
+}
+
+bool CFakeScanJob::Read(char *buffer, uint32_t &size) {
+    const uint32_t room = size;
+    size = 0;
+    if (m_script.result != 0)
+        return true;
+    CXferPage &g = m_script.geometry;
+    const uint32_t total = static_cast<uint32_t>(m_script.page.size());
+    const CPageGeometry page{static_cast<int32_t>(g.bytesPerRow), static_cast<int32_t>(total)};
+    uint32_t n = ReadChunkSize(room, page, g.bytesReceived);
+    if (m_script.failAt >= g.bytesReceived)
+        n = std::min(n, m_script.failAt - g.bytesReceived);
+    std::memcpy(buffer, m_script.page.data() + g.bytesReceived, n);
+    g.bytesReceived += n;
+    size = n;
+    if (g.bytesReceived >= m_script.failAt) {
+        m_script.result = m_script.failResult;
+        return true;
+    }
+    return g.bytesReceived == total;
 }

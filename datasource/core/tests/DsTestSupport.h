@@ -19,7 +19,8 @@
 // States as the tests name them; 0 means no source is open.
 constexpr TW_UINT32 kNoSource = 0;
 
-// A scan job that is ready at once; the test decides what it answers.
+// A scan job that is ready at once; the test decides what it answers and
+// which page its reads deliver.
 class CFakeScanJob : public IScanJob {
 public:
     struct Script {
@@ -31,16 +32,31 @@ public:
         int destroyed = 0;
         int errorsShown = 0;
         int pagesFinished = 0;
+        int advanceCalls = 0;
+        int abandoned = 0;
+        // The page reads deliver, rows in server order, and its geometry.
+        std::vector<uint8_t> page;
+        CXferPage geometry;
+        // Once this many bytes were delivered the job takes `failResult`.
+        uint32_t failAt = UINT32_MAX;
+        int32_t failResult = 0;
+        int32_t result = 0;
     };
     explicit CFakeScanJob(Script &script) : m_script(script) { ++m_script.created; }
     ~CFakeScanJob() override { ++m_script.destroyed; }
     void ApplyDialogSettings() override {}
     void ResetPageCount() override {}
-    bool AdvanceToFirstPage() override { return m_script.advances; }
+    int32_t Advance() override;
+    bool Read(char *buffer, uint32_t &size) override;
+    void SetRowsDelivered(uint32_t rows) override { m_script.geometry.rowsDelivered = rows; }
+    int32_t Result() const override { return m_script.result; }
+    void SetResult(int32_t result) override { m_script.result = result; }
+    CXferPage Page() const override { return m_script.geometry; }
+    void ClipToModulePageSize() override {}
+    void AbandonImage() override { ++m_script.abandoned; }
     void ShowErrorMessage() override { ++m_script.errorsShown; }
     void FinishPage() override { ++m_script.pagesFinished; }
     bool MorePages() override { return m_script.morePages; }
-    void ResetResult() override {}
     bool HasProgressDialog() const override { return m_script.progressOpen; }
     void CloseProgressDialog() override { m_script.progressOpen = false; }
     bool IsPlaten() const override { return m_script.platen; }

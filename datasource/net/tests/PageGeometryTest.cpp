@@ -52,6 +52,11 @@ TEST(ReadChunk, WholeRowsWithinTheBufferAndThePage) {
     CPageGeometry odd{3, 30};
     EXPECT_EQ(ReadChunkSize(10, odd, 0), 9u);
     EXPECT_LE(ReadChunkSize(5, odd, 0), 5u);  // never past the caller's buffer
+    // A row begun by a small buffer is finished before the next one starts.
+    EXPECT_EQ(ReadChunkSize(999, page, 999), 1u);
+    EXPECT_EQ(ReadChunkSize(400, page, 1800), 200u);
+    EXPECT_EQ(ReadChunkSize(4096, page, 1500), 500u);
+    EXPECT_EQ(ReadChunkSize(300, page, 1500), 300u);
 }
 
 TEST(ProgressBytes, UnitsAndTruncatedDecimals) {
