@@ -394,7 +394,9 @@ bool CScanJob::OpenImageRequest() {
 bool CScanJob::Read(char *buffer, uint32_t &size) {
     const uint32_t capacity = size;
     size = 0;
-    if (m_result != JOB_OK)
+    // Only an open image has rows; a page already delivered is not
+    // fetched a second time.
+    if (m_result != JOB_OK || m_phase != IMAGE_OPEN)
         return true;
     if (!m_imageOpen && !OpenImageRequest())
         return true;

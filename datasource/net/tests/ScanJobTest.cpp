@@ -84,6 +84,13 @@ TEST_F(ScanJob, PlatenPageArrivesWholeAndTheJobEnds) {
     EXPECT_EQ(static_cast<int32_t>(page.size()), job->Geometry().pageBytes);
     EXPECT_TRUE(page == CSimulatorClient::Page(job->SessionId(), 1)) << "page bytes differ";
     EXPECT_EQ(ModulePageSize().width, job->PixelWidth());
+    // Reading on after the end hands out nothing and asks the server nothing.
+    const size_t requests = Commands().size();
+    char more[16];
+    uint32_t n = sizeof more;
+    EXPECT_TRUE(job->Read(more, n));
+    EXPECT_EQ(n, 0u);
+    EXPECT_EQ(Commands().size(), requests);
     EXPECT_FALSE(job->MorePages());
     job->EndPage();
     const int32_t session = job->SessionId();
