@@ -258,7 +258,11 @@ TW_UINT16 CTransfers::OnImageMemXfer(const TwainTriplet &t) {
     IScanJob *job = m_source.Job();
     if (!job)
         return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageMemXfer(), 3.");
-    if (state6 && !job->IsPlaten() && job->Page().pages > 1 && job->Advance() != JOB_OK) {
+    // A feeder job opens the image of its next sheet here. Asked of every
+    // feeder page, not only from the second sheet on: after a page that
+    // failed midway the job waits before its next sheet even on sheet one,
+    // and advancing an image already open changes nothing.
+    if (state6 && !job->IsPlaten() && job->Advance() != JOB_OK) {
         // The next sheet's image could not be opened; a server failure has
         // its box like any other.
         if (job->Result() != JOB_CANCELLED)

@@ -333,6 +333,7 @@ bool CScanJob::WaitPageReady() {
             m_pixelWidth = reply.pixelWidth;
             m_pixelHeight = reply.pixelHeight;
         }
+        m_imageRequested = false;
         m_phase = PAGE_READY;
         return true;
     }
@@ -349,6 +350,7 @@ bool CScanJob::OpenImage() {
     }
     m_rowSize = m_session->LastReply().rowBytes;
     m_bytesReceived = 0;
+    m_imageRequested = true;
     // Known before the first read, for the memory transfer's buffer sizes;
     // an impossible page leaves it empty and is refused when read.
     ComputePageGeometry(m_colourMode, m_pixelWidth, m_pixelHeight, m_rowSize, m_geometry);
@@ -488,12 +490,17 @@ void CScanJob::EndPage() {
             m_phase = JOB_READY;
             break;
         case PAGE_READY:
-            if (m_pageSource != 0)
+            if (m_pageSource != 0) {
+                // A sheet whose image broke off is still open on the server,
+                // which will not move to the next sheet until it is cancelled.
+                if (ImageUnfinished())
+                    CancelGetImage(true);
                 m_phase = PAGE_BEGUN;
+            }
             break;
         case IMAGE_OPEN:
             CloseProgressDialog();
-            CancelGetImage();
+            CancelGetImage(m_pageSource != 0);
             if (m_pageSource != 0)
                 m_phase = JOB_READY;
             break;
@@ -548,9 +555,13 @@ bool CScanJob::CancelScanPage() {
     return true;
 }
 
-bool CScanJob::CancelGetImage() {
+bool CScanJob::ImageUnfinished() const {
+    return m_imageRequested && m_bytesReceived < m_geometry.pageBytes;
+}
+
+bool CScanJob::CancelGetImage(bool evenAfterCommError) {
     CloseProgressDialog();
-    if (m_result == JOB_COMM_ERROR || !m_session)
+    if ((m_result == JOB_COMM_ERROR && !evenAfterCommError) || !m_session)
         return false;
     m_session->CloseRequest();
     m_imageOpen = false;
@@ -559,6 +570,7 @@ bool CScanJob::CancelGetImage() {
         return false;
     }
     StartHeartbeat();
+    m_imageRequested = false;
     m_phase = PAGE_READY;
     return true;
 }

@@ -126,7 +126,11 @@ private:
     bool CancelWhileWaiting(bool (CScanJob::*cancel)());
     bool CancelBeginJob();
     bool CancelScanPage();
-    bool CancelGetImage();
+    // Skipped after a communication error, unless a feeder job needs the
+    // server to let go of the sheet before the next one.
+    bool CancelGetImage(bool evenAfterCommError = false);
+    // The page's image was opened but not all of it delivered.
+    bool ImageUnfinished() const;
     bool EndJob();
 
     CJobHost &m_host;
@@ -153,6 +157,7 @@ private:
     int32_t m_bytesReceived = 0;
     int32_t m_pages = 0;
     bool m_imageOpen = false;
+    bool m_imageRequested = false;
     CPageGeometry m_geometry;
     DWORD m_retryPause = CScannerHttpSession::kRetryPauseMs;
     DWORD m_heartbeatInterval = CHeartBeatHttpSession::kIntervalMs;

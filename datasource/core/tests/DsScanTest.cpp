@@ -6,8 +6,10 @@
 #include "ModuleStrings_win.h"
 #include "SettingsLocator_win.h"
 #include "SimulatorClient.h"
+#include "WinHandles.h"
 #include "core/SourceScanJob.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,7 @@ protected:
         Configure("127.0.0.1", CSimulatorClient::Port());
     }
     // What the server dialog and the "Debug" section would hold.
-    static void Configure(const char *server, int port) {
+    static void Configure(const char *server, int port, int paperPlace = 0, int colour = 0) {
         CModuleStrings strings(GetModuleHandleW(nullptr));
         const std::wstring folder = CSettingsLocator::UserFolder(strings);
         ASSERT_TRUE(CSettingsLocator::CreateFolder(folder));
@@ -32,8 +34,40 @@ protected:
             L"Settings", L"Server", std::wstring(server, server + strlen(server)).c_str(),
             ini.c_str()));
         ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"Resolution", L"0", ini.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"PaperPlace",
+                                               std::to_wstring(paperPlace).c_str(), ini.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"ColorMode",
+                                               std::to_wstring(colour).c_str(), ini.c_str()));
         ASSERT_TRUE(WritePrivateProfileStringW(L"Debug", L"http port",
                                                std::to_wstring(port).c_str(), ini.c_str()));
+    }
+    // Memory-transfers the open page; the return code of the last block.
+    TW_UINT16 MemoryPage(std::string &bytes, uint32_t bufferSize = 60000) {
+        std::vector<char> buffer(bufferSize);
+        bytes.clear();
+        for (;;) {
+            TW_IMAGEMEMXFER block{};
+            block.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
+            block.Memory.Length = bufferSize;
+            block.Memory.TheMem = buffer.data();
+            const TW_UINT16 rc = Call(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &block);
+            if (rc == TWRC_SUCCESS || rc == TWRC_XFERDONE)
+                bytes.append(buffer.data(), block.BytesWritten);
+            if (rc != TWRC_SUCCESS)
+                return rc;
+        }
+    }
+    TW_UINT16 EndXfer(TW_PENDINGXFERS &pending) {
+        pending = TW_PENDINGXFERS{};
+        return Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending);
+    }
+    static int Session() {
+        for (const auto &r : CSimulatorClient::Requests())
+            if (r.command == "BEGIN_GET_IMAGE") {
+                const auto at = r.body.find("X_SESSION=");
+                return at == std::string::npos ? 0 : std::atoi(r.body.c_str() + at + 10);
+            }
+        return 0;
     }
     std::vector<std::string> Commands() {
         std::vector<std::string> out;
@@ -73,6 +107,86 @@ TEST_F(DsScan, UnreachableServerShowsTheTransportErrorAndStaysInState5) {
     ASSERT_EQ(m_boxes.size(), 1u);
     EXPECT_NE(m_boxes[0].find(L"（"), std::wstring::npos) << "transport text with its code";
     EXPECT_TRUE(Notifications().empty());
+}
+
+TEST_F(DsScan, FeederPagesArriveWholeByMemoryTransferAndTheStackEndsTheJob) {
+    ASSERT_TRUE(CSimulatorClient::SetScenario({"--feeder-sheets", "3"}));
+    Configure("127.0.0.1", CSimulatorClient::Port(), 1, 1);
+    Reach(500);
+    Click(IDOK);
+    ASSERT_EQ(State(), 600u);
+    const int session = Session();
+    for (int sheet = 1; sheet <= 3; ++sheet) {
+        SCOPED_TRACE(sheet);
+        TW_IMAGEINFO info{};
+        ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+        EXPECT_EQ(info.BitsPerPixel, 8);
+        std::string page;
+        ASSERT_EQ(MemoryPage(page), TWRC_XFERDONE);
+        // Grey rows padded by the server to 4 bytes.
+        EXPECT_EQ(page.size(), static_cast<size_t>((info.ImageWidth + 3) & ~3) * info.ImageLength);
+        EXPECT_TRUE(page == CSimulatorClient::Page(session, sheet)) << "page bytes differ";
+        TW_PENDINGXFERS pending;
+        ASSERT_EQ(EndXfer(pending), TWRC_SUCCESS);
+        EXPECT_EQ(pending.Count, sheet < 3 ? TW_UINT16(-1) : 0);
+        EXPECT_EQ(State(), sheet < 3 ? 600u : 500u);
+    }
+    EXPECT_FALSE(CSimulatorClient::JobOpen(session));
+    EXPECT_TRUE(m_boxes.empty()) << "the end of the stack is silent";
+}
+
+TEST_F(DsScan, SheetBrokenMidwayIsReportedAndTheNextSheetStillArrivesWhole) {
+    // The first sheet's image stream breaks 5000 bytes in.
+    ASSERT_TRUE(CSimulatorClient::SetScenario({"--feeder-sheets", "2", "--drop-at", "GET_IMAGE:byte=5000"}));
+    Configure("127.0.0.1", CSimulatorClient::Port(), 1, 1);
+    Reach(500);
+    Click(IDOK);
+    ASSERT_EQ(State(), 600u);
+    const int session = Session();
+    std::string page;
+    EXPECT_EQ(MemoryPage(page, 4000), TWRC_FAILURE);
+    TW_STATUS status{};
+    Call(DG_CONTROL, DAT_STATUS, MSG_GET, &status);
+    EXPECT_EQ(status.ConditionCode, TWCC_OPERATIONERROR);
+    EXPECT_EQ(State(), 700u);
+    EXPECT_EQ(m_boxes.size(), 1u) << "the user is told";
+    TW_PENDINGXFERS pending;
+    ASSERT_EQ(EndXfer(pending), TWRC_SUCCESS);
+    ASSERT_EQ(pending.Count, TW_UINT16(-1));
+    ASSERT_EQ(MemoryPage(page), TWRC_XFERDONE);
+    EXPECT_TRUE(page == CSimulatorClient::Page(session, 2)) << "second sheet differs";
+    ASSERT_EQ(EndXfer(pending), TWRC_SUCCESS);
+    EXPECT_EQ(pending.Count, 0);
+    EXPECT_FALSE(CSimulatorClient::JobOpen(session));
+}
+
+TEST_F(DsScan, NativeTransferOfAServerPageAndCancelInTheMiddle) {
+    Reach(500);
+    Click(IDOK);
+    ASSERT_EQ(State(), 600u);
+    const int session = Session();
+    TW_UINT32 handle = 0;
+    ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle), TWRC_XFERDONE);
+    HGLOBAL dib = reinterpret_cast<HGLOBAL>(static_cast<uintptr_t>(handle));
+    CGlobalMem owned(dib);
+    CGlobalLock<uint8_t> p(dib);
+    const auto *h = reinterpret_cast<const BITMAPINFOHEADER *>(p.Get());
+    const std::string sent = CSimulatorClient::Page(session, 1);
+    const uint32_t row = static_cast<uint32_t>(h->biWidth) * 3;
+    const uint32_t stride = (row + 3) & ~3u;  // the server pads its rows the same way
+    ASSERT_EQ(sent.size(), static_cast<size_t>(stride) * h->biHeight);
+    size_t mismatches = 0;
+    for (int32_t g = 0; g < h->biHeight; ++g) {
+        const uint8_t *dibRow = p.Get() + 40 + (h->biHeight - 1 - g) * stride;
+        const auto *src = reinterpret_cast<const uint8_t *>(sent.data()) + g * stride;
+        for (uint32_t x = 0; x < row; x += 3)
+            mismatches += dibRow[x] != src[x + 2] || dibRow[x + 1] != src[x + 1] || dibRow[x + 2] != src[x];
+    }
+    EXPECT_EQ(mismatches, 0u);
+    TW_PENDINGXFERS pending;
+    ASSERT_EQ(EndXfer(pending), TWRC_SUCCESS);
+    EXPECT_EQ(State(), 500u);
+    EXPECT_FALSE(CSimulatorClient::JobOpen(session));
 }
 
 }  // namespace
