@@ -440,7 +440,10 @@ void CTransfers::WriteBmpFile(IScanJob &job, HANDLE file) {
         job.SetResult(JOB_FILE_ERROR);
         return false;
     };
-    ReadRows(job, view, *dib, store);
+    // A page that stopped short without the job saying why must not pass
+    // for a whole file.
+    if (!ReadRows(job, view, *dib, store) && job.Result() == JOB_OK)
+        job.SetResult(JOB_FILE_ERROR);
 }
 
 TW_UINT16 CTransfers::OnImageFileXfer(const TwainTriplet &t) {
