@@ -206,7 +206,15 @@ TW_UINT16 CDataSource::PendingGet(TW_PENDINGXFERS &pending) {
     m_job->CloseProgressDialog();
     if (m_job->IsPlaten() && !m_mainDlg.HasHeldImage())
         EndJob();
+    ReturnToDialog();
     return TWRC_SUCCESS;
+}
+
+void CDataSource::ReturnToDialog() {
+    // The scan disabled the dialog; once no page is pending the user must be
+    // able to scan again or close it, whatever ended the transfers.
+    if (m_state == STATE5)
+        m_mainDlg.Enable(true);
 }
 
 TW_UINT16 CDataSource::PendingEndXfer(TW_PENDINGXFERS &pending) {
@@ -215,6 +223,7 @@ TW_UINT16 CDataSource::PendingEndXfer(TW_PENDINGXFERS &pending) {
         // Never from state 4: that would claim a dialog that is not there.
         if (m_state > STATE5)
             m_state = STATE5;
+        ReturnToDialog();
         return TWRC_SUCCESS;
     }
     if (m_state < STATE6)
@@ -225,6 +234,7 @@ TW_UINT16 CDataSource::PendingEndXfer(TW_PENDINGXFERS &pending) {
     else
         EndJob();
     m_state = pending.Count != 0 ? STATE6 : STATE5;
+    ReturnToDialog();
     TheApp().SetConditionCode(TWCC_SUCCESS);
     return TWRC_SUCCESS;
 }

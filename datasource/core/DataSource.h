@@ -72,6 +72,8 @@ private:
     // Finishes the page and says whether another one is expected.
     bool FinishPage();
     bool KeepsJobAfterPage() const;
+    // Back in state 5 after the transfers: the dialog takes input again.
+    void ReturnToDialog();
 
     CMainDlg m_mainDlg;
     std::string m_defaultFolder;

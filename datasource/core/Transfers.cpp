@@ -459,8 +459,10 @@ TW_UINT16 CTransfers::OnImageFileXfer(const TwainTriplet &t) {
         CAutoHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                        FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file.Get() == INVALID_HANDLE_VALUE) {
+            // Nothing of the page was read: it is still whole on the server
+            // for a transfer to a file that can be written.
             file.Release();
-            job->SetResult(JOB_FILE_ERROR);
+            return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), 3.");
         } else {
             try {
                 WriteBmpFile(*job, file.Get());

@@ -27,6 +27,17 @@ SMagnification CScanRequestParams::Magnification(int32_t mode, int32_t fixedInde
     }
 }
 
+namespace {
+
+// Millimetres to whole tenths, truncated. 50.1 mm is 500.99999... tenths in
+// binary floating point; the tolerance keeps it 501 without rounding any
+// value a user could have typed.
+int32_t TenthsOfMm(double mm) {
+    return CUnitConversion::Truncate(mm * 10 + 1e-7);
+}
+
+}  // namespace
+
 CScanRequestParams CScanRequestParams::FromSettings(const CScanSettings &s, bool prescan) {
     CScanRequestParams p;
     p.PaperPlace = prescan ? 0 : s.PaperPlace;
@@ -34,8 +45,8 @@ CScanRequestParams CScanRequestParams::FromSettings(const CScanSettings &s, bool
     p.ColorMode = s.ColorMode;
     p.Resolution = s.Resolution;
     p.InputMediumSize = s.InputMediumSize;
-    p.ImageWidth = CUnitConversion::Truncate(s.InputMediumCustomWidth * 10);
-    p.ImageHeight = CUnitConversion::Truncate(s.InputMediumCustomHeight * 10);
+    p.ImageWidth = TenthsOfMm(s.InputMediumCustomWidth);
+    p.ImageHeight = TenthsOfMm(s.InputMediumCustomHeight);
     p.InputMediumMix = s.InputMediumMix;
     p.Brightness = s.Brightness;
     p.Contrast = s.Contrast;

@@ -102,6 +102,7 @@ TEST_F(DsTransfer, NativeTransferOfThreeByTwoRgbIsBottomUpBgr) {
     EXPECT_EQ(pending.Count, 0);
     EXPECT_EQ(State(), 500u);
     EXPECT_EQ(m_job.destroyed, 1);
+    EXPECT_TRUE(::IsWindowEnabled(Dialog())) << "the user can scan again or close";
 }
 
 TEST_F(DsTransfer, NativeDibOfGreyAndBilevelCarriesThePalette) {
@@ -445,6 +446,11 @@ TEST_F(DsTransfer, FileThatCannotBeWrittenFailsInState6) {
     EXPECT_EQ(Status(), TWCC_OPERATIONERROR);
     EXPECT_EQ(State(), 600u);
     EXPECT_TRUE(::RemoveDirectoryA(name.c_str())) << "the folder is not the transfer's to delete";
+    // Nothing of the page was read: it still goes to a file that can be written.
+    ASSERT_EQ(SetFile(name), TWRC_SUCCESS);
+    EXPECT_EQ(Image(DAT_IMAGEFILEXFER, MSG_GET, nullptr), TWRC_XFERDONE);
+    EXPECT_EQ(FileBytes(name).size(), 54u + 1024u + 12u * 10u);
+    ::DeleteFileA(name.c_str());
 }
 
 // A held prescan image: a 4 x 3 grey DIB stored as the preview keeps it.

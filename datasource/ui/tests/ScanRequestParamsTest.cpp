@@ -24,6 +24,21 @@ TEST(ScanRequestParams, MagnificationModeGivesIsotropicAndOutputSize) {
     }
 }
 
+TEST(ScanRequestParams, CustomSizeIsSentInWholeTenthsOfAMillimetre) {
+    const struct {
+        double mm;
+        int32_t tenths;
+    } cases[] = {{50.1, 501}, {100.57, 1005}, {296.99, 2969}, {0.3, 3}, {210, 2100}, {99.99, 999}};
+    for (const auto &c : cases) {
+        CScanSettings s;
+        s.InputMediumCustomWidth = c.mm;
+        s.InputMediumCustomHeight = c.mm;
+        const CScanRequestParams p = CScanRequestParams::FromSettings(s, false);
+        EXPECT_EQ(p.ImageWidth, c.tenths) << c.mm;
+        EXPECT_EQ(p.ImageHeight, c.tenths) << c.mm;
+    }
+}
+
 CScanSettings Distinct() {
     CScanSettings s;
     s.PaperPlace = 1;

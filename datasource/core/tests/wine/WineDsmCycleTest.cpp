@@ -24,7 +24,13 @@ protected:
     void SetUp() override {
         std::wstring folder = WindowsDir() + L"\\twain_32";
         ::CreateDirectoryW(folder.c_str(), nullptr);
-        ASSERT_TRUE(::CopyFileW(L"corvsrc.ds", (folder + L"\\sane.ds").c_str(), FALSE));
+        // The build puts corvsrc.ds beside this program, whatever the
+        // working folder of the run.
+        wchar_t self[MAX_PATH] = {};
+        ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+        std::wstring built(self);
+        built = built.substr(0, built.find_last_of(L"\\/") + 1) + L"corvsrc.ds";
+        ASSERT_TRUE(::CopyFileW(built.c_str(), (folder + L"\\sane.ds").c_str(), FALSE));
         m_dsm = ::LoadLibraryW((WindowsDir() + L"\\twain_32.dll").c_str());
         ASSERT_NE(m_dsm, nullptr);
         m_entry = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void (*)()>(::GetProcAddress(m_dsm, "DSM_Entry")));
