@@ -87,6 +87,10 @@ class _Dropped(Exception):
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
+    # Headers and body leave in separate writes; with Nagle's algorithm the
+    # body would wait for the client's delayed acknowledgement (about 40 ms
+    # on Linux), a stall per command that no real server shows.
+    disable_nagle_algorithm = True
     server_version = "CorvScanServer/1.0"
     sys_version = ""
 
