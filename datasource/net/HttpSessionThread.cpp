@@ -173,7 +173,7 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
         if (!m_request)
             return EPoll::Failed;
         m_requested = std::max(size, kReadAheadBytes);
-        m_chunkLength = 0;
+        m_chunkLength = m_fillLength = 0;
         m_chunkOffset = 0;
         m_readerEnded = false;
         m_workerError = 0;
@@ -184,28 +184,30 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
         m_reader = std::thread(&CHttpSessionThread::RunReader, this);
         return EPoll::Pending;
     }
-    const bool leftover = m_chunkOffset < m_chunkLength;
-    if (!leftover && !m_readerEnded && !WaitDone())
-        return EPoll::Pending;
-    if (!leftover && m_workerError != 0)
-        return EPoll::Failed;
-    // A chunk bigger than this call can take is kept for the next calls,
+    if (m_chunkOffset == m_chunkLength && !m_readerEnded) {
+        if (!WaitDone())
+            return EPoll::Pending;
+        if (m_workerError != 0)
+            return EPoll::Failed;
+        // Take the piece the worker filled and let it fill the other
+        // buffer at once; a short piece was its last.
+        m_chunk.swap(m_fill);
+        m_chunkLength = m_fillLength;
+        m_chunkOffset = 0;
+        if (m_chunkLength < m_requested) {
+            m_readerEnded = true;
+        } else {
+            m_requested = std::max(size, kReadAheadBytes);
+            ResetEvent(m_done.Get());
+            SetEvent(m_nextChunk.Get());
+        }
+    }
+    // A piece bigger than this call can take is kept for the next calls,
     // so no byte of the page is dropped when the caller's size shrinks.
     const DWORD n = std::min(size, m_chunkLength - m_chunkOffset);
     std::memcpy(buffer, m_chunk.data() + m_chunkOffset, n);
     m_chunkOffset += n;
     got = n;
-    if (m_chunkOffset == m_chunkLength && !m_readerEnded) {
-        if (m_chunkLength < m_requested) {
-            m_readerEnded = true;  // the worker stopped after a short chunk
-        } else {
-            m_requested = std::max(size, kReadAheadBytes);
-            m_chunkLength = 0;
-            m_chunkOffset = 0;
-            ResetEvent(m_done.Get());
-            SetEvent(m_nextChunk.Get());
-        }
-    }
     return EPoll::Done;
 }
 
@@ -214,12 +216,13 @@ void CHttpSessionThread::RunReader() {
     for (;;) {
         if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             break;
-        m_chunk.resize(m_requested);
+        if (m_fill.size() < m_requested)
+            m_fill.resize(m_requested);
         DWORD total = 0;
         bool failed = false;
         while (total < m_requested) {
             DWORD got = 0;
-            if (!InternetReadFile(m_request.Get(), m_chunk.data() + total, m_requested - total,
+            if (!InternetReadFile(m_request.Get(), m_fill.data() + total, m_requested - total,
                                   &got)) {
                 failed = true;
                 break;
@@ -230,7 +233,7 @@ void CHttpSessionThread::RunReader() {
         }
         if (failed)
             m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
-        m_chunkLength = total;
+        m_fillLength = total;
         const bool last = failed || total < m_requested;
         SetEvent(m_done.Get());
         if (last)
@@ -253,6 +256,8 @@ void CHttpSessionThread::StopReader() {
     m_readerEnded = false;
     m_chunk.clear();
     m_chunk.shrink_to_fit();
-    m_chunkLength = m_chunkOffset = 0;
+    m_fill.clear();
+    m_fill.shrink_to_fit();
+    m_chunkLength = m_chunkOffset = m_fillLength = 0;
     m_busy = false;
 }

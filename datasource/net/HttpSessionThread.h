@@ -95,7 +95,12 @@ private:
     bool m_readerRunning = false;
     CAutoHandle m_nextChunk;
     CAutoHandle m_stop;
+    // Double-buffered: the worker fills m_fill while callers take from
+    // m_chunk, so the network read of the next piece overlaps the hand-out
+    // of this one. m_fill belongs to the worker from next-chunk to done.
     std::vector<char> m_chunk;
+    std::vector<char> m_fill;
+    DWORD m_fillLength = 0;
     DWORD m_requested = 0;
     DWORD m_chunkLength = 0;
     DWORD m_chunkOffset = 0;
