@@ -342,11 +342,13 @@ bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout
 HGLOBAL CTransfers::BuildDib(IScanJob &job, const CPageView &view) {
     const auto dib = CDibLayout::Create(view.page.pixelWidth, view.page.pixelHeight,
                                         view.page.bitsPerPixel, view.page.resolution);
-    if (!dib)
+    CGlobalMem mem(dib ? ::GlobalAlloc(GHND, dib->PackedBytes()) : nullptr);
+    if (!mem) {
+        // A page too big to hand over in one block: the user is told, rather
+        // than the scan ending as if cancelled.
+        job.SetResult(JOB_NO_MEMORY);
         return nullptr;
-    CGlobalMem mem(::GlobalAlloc(GHND, dib->PackedBytes()));
-    if (!mem)
-        return nullptr;
+    }
     {
         CGlobalLock<uint8_t> p(mem.Get());
         if (!p)
@@ -390,9 +392,6 @@ TW_UINT16 CTransfers::OnImageNativeXfer(const TwainTriplet &t) {
             if (result != JOB_CANCELLED && result != JOB_OK)
                 job->ShowErrorMessage();
             job->AbandonImage();
-        } else if (!dib) {
-            // The page could not be held in memory at all.
-            WriteLog("CDataSource::OnImageNativeXfer(), no memory for the DIB.");
         }
         if (result != JOB_OK && dib) {
             ::GlobalFree(dib);

@@ -177,6 +177,20 @@ TEST_F(DsTransfer, NativeCancelAndFailureEndTheJobWithCancel) {
     }
 }
 
+TEST_F(DsTransfer, NativePageTooBigForOneBlockIsReportedAndCancelled) {
+    // 30000 x 30000 colour pixels: 2.7 GB, beyond any block the application could get.
+    m_job.geometry.pixelWidth = m_job.geometry.pixelHeight = 30000;
+    m_job.geometry.bitsPerPixel = 24;
+    m_job.geometry.bytesPerRow = 90000;
+    Reach(600);
+    HGLOBAL dib = nullptr;
+    EXPECT_EQ(Native(dib), TWRC_CANCEL);
+    EXPECT_EQ(dib, nullptr);
+    EXPECT_EQ(m_job.errorsShown, 1) << "the no-memory box";
+    EXPECT_EQ(m_job.abandoned, 1);
+    EXPECT_EQ(State(), 500u);
+}
+
 TEST_F(DsTransfer, NativeSequenceAndMessageChecks) {
     Reach(500);
     HGLOBAL dib = nullptr;
