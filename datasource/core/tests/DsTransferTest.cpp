@@ -304,6 +304,20 @@ TEST_F(DsTransfer, MemoryCancelEndsTheJobAndFailureStaysInState7) {
     EXPECT_EQ(State(), 500u);
 }
 
+TEST_F(DsTransfer, MemoryTransferIntoAnApplicationHandle) {
+    Page(10, 3, 8);
+    Reach(600);
+    CGlobalMem mem(::GlobalAlloc(GHND, 64));
+    TW_IMAGEMEMXFER block{};
+    block.Memory.Flags = TWMF_APPOWNS | TWMF_HANDLE;
+    block.Memory.Length = 64;
+    block.Memory.TheMem = reinterpret_cast<TW_MEMREF>(mem.Get());
+    ASSERT_EQ(Image(DAT_IMAGEMEMXFER, MSG_GET, &block), TWRC_XFERDONE);
+    EXPECT_EQ(block.BytesWritten, 30u);
+    CGlobalLock<uint8_t> p(mem.Get());
+    EXPECT_EQ(std::memcmp(p.Get(), m_job.page.data(), 30), 0) << "rows land in the locked block";
+}
+
 TEST_F(DsTransfer, MemoryTransferRefusesAnEmptyBuffer) {
     Page(10, 2, 8);
     Reach(600);
