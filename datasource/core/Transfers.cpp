@@ -48,8 +48,8 @@ std::optional<CHeldImage> CTransfers::HeldImage() const {
     HGLOBAL held = m_source.MainDlg().HeldImage();
     if (!held)
         return std::nullopt;
-    // The preview keeps its image for the life of the dialog; the view is
-    // only used while no message can let it go.
+    // Only the image's sizes are taken from this view: the block is movable
+    // and unlocked when this returns, so rows are read under a lock of their own.
     CGlobalLock<uint8_t> block(held);
     if (!block)
         return std::nullopt;

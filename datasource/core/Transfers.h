@@ -39,6 +39,7 @@ private:
         uint32_t rowBytes = 0;  // bytes of one read: server bytes per row or exact row size
     };
     CPageView View() const;
+    // The held image's header, for its sizes only.
     std::optional<CHeldImage> HeldImage() const;
 
     // The next rows of the page: from the held prescan image when one is
