@@ -476,12 +476,6 @@ void CScanJob::ClipToModulePageSize() {
     m_pixelHeight = std::min(m_pixelHeight, page.height);
 }
 
-void CScanJob::SetArea(int32_t left, int32_t top, int32_t width, int32_t height) {
-    m_leftOffset = std::max(left, 0);
-    m_topOffset = std::max(top, 0);
-    m_pixelWidth = std::max(width, 0);
-    m_pixelHeight = std::max(height, 0);
-}
 
 void CScanJob::EndPage() {
     switch (m_phase) {

@@ -86,8 +86,6 @@ public:
     int32_t BytesReceived() const { return m_bytesReceived; }
     int32_t LeftOffset() const { return m_leftOffset; }
     int32_t TopOffset() const { return m_topOffset; }
-    // The cut of a held prescan image a transfer delivers.
-    void SetArea(int32_t left, int32_t top, int32_t width, int32_t height);
     int32_t PageSource() const { return m_pageSource; }
     bool IsPrescan() const { return m_prescan; }
     const CPageGeometry &Geometry() const { return m_geometry; }
