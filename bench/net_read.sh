@@ -21,11 +21,15 @@ done | median)
 raw=$(for _ in $(seq "$runs"); do
   (cd "$build" && "$root/cmake/wine-run" bench/net_read_bench.exe raw)
 done | median)
+sock=$(for _ in $(seq "$runs"); do
+  (cd "$build" && "$root/cmake/wine-run" bench/net_read_bench.exe socket)
+done | median)
 curl=$(for _ in $(seq "$runs"); do
   sh "$root/tools/scanserver/fetch_page.sh" "$port"
 done | median)
-awk -v j="$job" -v r="$raw" -v c="$curl" 'BEGIN {
+awk -v j="$job" -v r="$raw" -v s="$sock" -v c="$curl" 'BEGIN {
   printf "job Read (64 KiB buffers):       %.0f MB/s\n", j/1e6
   printf "WinINet raw (1 MiB reads, Wine): %.0f MB/s\n", r/1e6
+  printf "Winsock recv (1 MiB, Wine):      %.0f MB/s\n", s/1e6
   printf "curl (native):                   %.0f MB/s\n", c/1e6
-  printf "job/curl %.2f   job/raw WinINet %.2f\n", j/c, j/r }'
+  printf "job/curl %.2f   job/raw WinINet %.2f   Winsock/curl %.2f\n", j/c, j/r, s/c }'
