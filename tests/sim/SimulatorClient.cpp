@@ -46,7 +46,7 @@ std::string CSimulatorClient::Http(const char *verb, const std::string &path,
     CNetHandle conn{InternetConnectA(inet.h, "127.0.0.1", Port(), nullptr, nullptr,
                                      INTERNET_SERVICE_HTTP, 0, 0)};
     CNetHandle req{HttpOpenRequestA(conn.h, verb, path.c_str(), nullptr, nullptr, nullptr,
-                                    INTERNET_FLAG_RELOAD, 0)};
+                                    INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE, 0)};
     std::string out;
     if (!req.h)
         return out;

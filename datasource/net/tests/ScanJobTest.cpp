@@ -2,6 +2,9 @@
 // pages, feeder stacks, operator waits, cancel in every waiting phase,
 // server failures, and the message the user sees for each outcome.
 #include "ScanJob.h"
+
+#include <wininet.h>
+
 #include "SimJobHost.h"
 #include "SimulatorClient.h"
 #include "res/job_ids.h"
@@ -27,6 +30,29 @@ std::vector<std::string> Commands() {
 
 int Count(const std::vector<std::string> &v, const char *c) {
     return static_cast<int>(std::count(v.begin(), v.end(), std::string(c)));
+}
+
+// URLs of the Internet cache's entries for the scanner's command path; with
+// `remove` they are deleted as they are found.
+std::vector<std::string> CachedCommandAnswers(bool remove) {
+    std::vector<std::string> urls;
+    std::vector<char> buf(4096);
+    DWORD size = static_cast<DWORD>(buf.size());
+    auto *entry = reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA *>(buf.data());
+    HANDLE find = FindFirstUrlCacheEntryA(nullptr, entry, &size);
+    if (!find)
+        return urls;
+    do {
+        const std::string url = entry->lpszSourceUrlName ? entry->lpszSourceUrlName : "";
+        if (url.find("scanner.dll") != std::string::npos) {
+            urls.push_back(url);
+            if (remove)
+                DeleteUrlCacheEntryA(url.c_str());
+        }
+        size = static_cast<DWORD>(buf.size());
+    } while (FindNextUrlCacheEntryA(find, entry, &size));
+    FindCloseUrlCache(find);
+    return urls;
 }
 
 // Reads the open page to its end; returns its bytes.
@@ -72,6 +98,7 @@ protected:
 
 TEST_F(ScanJob, PlatenPageArrivesWholeAndTheJobEnds) {
     Scenario({});
+    CachedCommandAnswers(true);
     auto job = MakeJob();
     EXPECT_EQ(host.capDpi, 200);
     EXPECT_EQ(host.capMode, 0);
@@ -100,6 +127,9 @@ TEST_F(ScanJob, PlatenPageArrivesWholeAndTheJobEnds) {
     EXPECT_EQ(cmds.back(), "END_JOB");
     EXPECT_FALSE(CSimulatorClient::JobOpen(session));
     EXPECT_TRUE(host.boxes.empty());
+    // A scanned page is the user's document: no copy of it stays behind in
+    // the Internet cache.
+    EXPECT_TRUE(CachedCommandAnswers(false).empty());
 }
 
 TEST_F(ScanJob, FeederStackGivesEveryPageThenEndsSilently) {
