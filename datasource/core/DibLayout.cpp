@@ -1,6 +1,8 @@
 #include "DibLayout.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -77,6 +79,12 @@ void CDibLayout::WriteFileHeader(uint8_t *out) const {
     Put16(p, 0);
     Put16(p, 0);
     Put32(p, kFileHeaderBytes + BitsOffset());
+}
+
+void CDibLayout::StoreRow(uint8_t *out, const uint8_t *row, uint32_t bytes) const {
+    std::memcpy(out, row, bytes);
+    if (m_bits == 24)
+        SwapRedBlue(out, std::min(bytes / 3, static_cast<uint32_t>(m_width)));
 }
 
 void CDibLayout::SwapRedBlue(uint8_t *row, uint32_t pixels) {

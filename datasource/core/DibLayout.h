@@ -45,6 +45,10 @@ public:
     void WriteInfoHeader(uint8_t *out, PpmRounding rounding) const;
     void WriteFileHeader(uint8_t *out) const;
 
+    // Copies `bytes` bytes of a received row to `out`, 24-bit pixels turned
+    // from the server's red, green, blue into the DIB's blue, green, red.
+    void StoreRow(uint8_t *out, const uint8_t *row, uint32_t bytes) const;
+
     // Server rows carry red, green, blue; a DIB wants blue, green, red.
     static void SwapRedBlue(uint8_t *row, uint32_t pixels);
 

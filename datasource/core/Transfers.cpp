@@ -32,12 +32,23 @@ void CopyName(TW_STR255 &out, const std::string &name) {
     std::memset(out + n, 0, sizeof(TW_STR255) - n);
 }
 
+// A file opened for writing; empty when it cannot be.
+CAutoHandle OpenForWriting(const std::string &name, DWORD disposition) {
+    HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CAutoHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+}
+
 bool WriteAt(HANDLE file, uint64_t offset, const void *data, uint32_t bytes) {
     LARGE_INTEGER pos;
     pos.QuadPart = static_cast<LONGLONG>(offset);
     DWORD written = 0;
     return ::SetFilePointerEx(file, pos, nullptr, FILE_BEGIN) &&
            ::WriteFile(file, data, bytes, &written, nullptr) && written == bytes;
+}
+
+std::optional<CDibLayout> LayoutOf(const CXferPage &page) {
+    return CDibLayout::Create(page.pixelWidth, page.pixelHeight, page.bitsPerPixel, page.resolution);
 }
 
 }  // namespace
@@ -220,12 +231,8 @@ TW_UINT16 CTransfers::OnSetupFileXfer(const TwainTriplet &t) {
         const std::string name(setup->FileName, strnlen(setup->FileName, sizeof(TW_STR255) - 1));
         // The file must be creatable now, so a bad folder is refused before
         // any page is scanned; an existing file keeps its contents for now.
-        CAutoHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.Get() == INVALID_HANDLE_VALUE) {
-            file.Release();
+        if (!OpenForWriting(name, OPEN_ALWAYS))
             return TheApp().Fail(TWCC_BADVALUE);
-        }
         m_source.SetXferFile(name, setup->Format);
         return TWRC_SUCCESS;
     }
@@ -331,7 +338,7 @@ bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout
             return false;
         if (filled < rowBytes && !end)
             return false;  // a stream that stopped delivering without saying so
-        if (!store(g, reinterpret_cast<uint8_t *>(row.data()), std::min(filled, dib.Stride())))
+        if (!store(g, reinterpret_cast<const uint8_t *>(row.data()), std::min(filled, dib.Stride())))
             return false;
         if (end)
             break;
@@ -340,8 +347,7 @@ bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout
 }
 
 HGLOBAL CTransfers::BuildDib(IScanJob &job, const CPageView &view) {
-    const auto dib = CDibLayout::Create(view.page.pixelWidth, view.page.pixelHeight,
-                                        view.page.bitsPerPixel, view.page.resolution);
+    const auto dib = LayoutOf(view.page);
     CGlobalMem mem(dib ? ::GlobalAlloc(GHND, dib->PackedBytes()) : nullptr);
     if (!mem) {
         // A page too big to hand over in one block: the user is told, rather
@@ -355,12 +361,8 @@ HGLOBAL CTransfers::BuildDib(IScanJob &job, const CPageView &view) {
             return nullptr;
         dib->WriteInfoHeader(p.Get(), CDibLayout::PpmRounding::Truncate);
         uint8_t *bits = p.Get() + dib->BitsOffset();
-        const bool rgb = dib->BitsPerPixel() == 24;
-        const auto store = [&](int32_t g, uint8_t *row, uint32_t bytes) {
-            uint8_t *out = bits + dib->RowOffset(g);
-            std::memcpy(out, row, bytes);
-            if (rgb)
-                CDibLayout::SwapRedBlue(out, std::min(bytes / 3, static_cast<uint32_t>(dib->Width())));
+        const auto store = [&](int32_t g, const uint8_t *row, uint32_t bytes) {
+            dib->StoreRow(bits + dib->RowOffset(g), row, bytes);
             return true;
         };
         if (!ReadRows(job, view, *dib, store))
@@ -387,15 +389,12 @@ TW_UINT16 CTransfers::OnImageNativeXfer(const TwainTriplet &t) {
                 readFailed = true;
             }
         }
+        // No DIB comes back from a failed or cancelled read.
         const int32_t result = job->Result();
         if (result != JOB_OK || readFailed) {
             if (result != JOB_CANCELLED && result != JOB_OK)
                 job->ShowErrorMessage();
             job->AbandonImage();
-        }
-        if (result != JOB_OK && dib) {
-            ::GlobalFree(dib);
-            dib = nullptr;
         }
     }
     if (!dib) {
@@ -414,8 +413,7 @@ void CTransfers::WriteBmpFile(IScanJob &job, HANDLE file) {
     if (job.Advance() != JOB_OK)
         return;
     const CPageView view = View();
-    const auto dib = CDibLayout::Create(view.page.pixelWidth, view.page.pixelHeight,
-                                        view.page.bitsPerPixel, view.page.resolution);
+    const auto dib = LayoutOf(view.page);
     if (!dib) {
         job.SetResult(JOB_FILE_ERROR);
         return;
@@ -428,12 +426,9 @@ void CTransfers::WriteBmpFile(IScanJob &job, HANDLE file) {
         return;
     }
     const uint64_t bitsStart = head.size();
-    const bool rgb = dib->BitsPerPixel() == 24;
     std::vector<uint8_t> out(dib->Stride());
-    const auto store = [&](int32_t g, uint8_t *row, uint32_t bytes) {
-        std::memcpy(out.data(), row, bytes);
-        if (rgb)
-            CDibLayout::SwapRedBlue(out.data(), std::min(bytes / 3, static_cast<uint32_t>(dib->Width())));
+    const auto store = [&](int32_t g, const uint8_t *row, uint32_t bytes) {
+        dib->StoreRow(out.data(), row, bytes);
         if (WriteAt(file, bitsStart + dib->RowOffset(g), out.data(), dib->Stride()))
             return true;
         job.SetResult(JOB_FILE_ERROR);
@@ -455,19 +450,15 @@ TW_UINT16 CTransfers::OnImageFileXfer(const TwainTriplet &t) {
         return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), 3.");
     const std::string name = m_source.XferFileName();
     {
-        CAutoHandle file(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (file.Get() == INVALID_HANDLE_VALUE) {
-            // Nothing of the page was read: it is still whole on the server
-            // for a transfer to a file that can be written.
-            file.Release();
+        CAutoHandle file = OpenForWriting(name, CREATE_ALWAYS);
+        // Nothing of the page was read: it is still whole on the server for
+        // a transfer to a file that can be written.
+        if (!file)
             return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), 3.");
-        } else {
-            try {
-                WriteBmpFile(*job, file.Get());
-            } catch (TW_UINT16) {
-                job->SetResult(JOB_FILE_ERROR);
-            }
+        try {
+            WriteBmpFile(*job, file.Get());
+        } catch (TW_UINT16) {
+            job->SetResult(JOB_FILE_ERROR);
         }
     }
     const int32_t result = job->Result();

@@ -11,6 +11,9 @@
 #include <string>
 #include <vector>
 
+// Message-box texts as UTF-8, for reports and failure messages.
+std::string Utf8(const std::wstring &text);
+
 class CDialogOperator {
 public:
     // How often the screen is looked at.

@@ -15,15 +15,6 @@
 
 namespace {
 
-std::string Utf8(const std::wstring &text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
-
 int Fail(const char *what) {
     std::fprintf(stderr, "twain_scan_demo: %s\n", what);
     return 1;

@@ -46,15 +46,6 @@ std::vector<std::string> CTwainScanTest::Commands() {
     return out;
 }
 
-std::string CTwainScanTest::Utf8(const std::wstring &text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(static_cast<size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
-}
-
 void CTwainScanTest::ExpectClosesCleanly() {
     EXPECT_EQ(m_client->Disable(), TWRC_SUCCESS);
     EXPECT_EQ(m_client->CloseSource(), TWRC_SUCCESS);

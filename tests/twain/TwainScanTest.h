@@ -42,9 +42,6 @@ protected:
     // Disable, close the source and the manager, each accepted.
     void ExpectClosesCleanly();
 
-    // Message-box texts as UTF-8, for failure messages and the test log.
-    static std::string Utf8(const std::wstring &text);
-
     std::unique_ptr<CTwainTestClient> m_client;
     int m_session = 0;
 };
