@@ -8,6 +8,9 @@ option(CORV_WERROR "Treat warnings as errors (the test command turns this on)" O
 if(CORV_WERROR)
   add_compile_options(-Werror)
 endif()
+# Off on a host that cannot run this build's Windows programs: the test
+# programs are still built, but not listed (listing runs them under Wine).
+option(CORV_WINDOWS_TESTS "List the Windows test programs' cases with CTest" ON)
 option(CORV_FUZZ "libFuzzer build (clang): fuzz targets with coverage instrumentation" OFF)
 if(CORV_FUZZ)
   add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
@@ -95,11 +98,54 @@ function(corv_add_test name)
   else()
     list(APPEND props FIXTURES_REQUIRED wine)
   endif()
-  if(CORV_WIN32)
+  if(CORV_WIN32 AND NOT CORV_WINDOWS_TESTS)
+    return()
+  elseif(CORV_WIN32)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 120 PROPERTIES ${props})
   else()
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
   endif()
+endfunction()
+
+# corv_def_file(VAR FILE)
+# The module-definition file to link with. 64-bit Windows decorates no
+# __stdcall name, so the 64-bit build (the test build for hosts that cannot
+# run 32-bit programs) takes a copy with the "@n" suffixes removed.
+function(corv_def_file var src)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    file(READ ${src} text)
+    string(REGEX REPLACE "@[0-9]+" "" text "${text}")
+    get_filename_component(name ${src} NAME)
+    set(out ${CMAKE_CURRENT_BINARY_DIR}/${name})
+    file(WRITE ${out} "${text}")
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${src})
+    set(${var} ${out} PARENT_SCOPE)
+  else()
+    set(${var} ${src} PARENT_SCOPE)
+  endif()
+endfunction()
+
+# corv_source_beside(TARGET)
+# Keeps a copy of corvsrc.ds beside TARGET's program, renewed whenever the
+# source is rebuilt: a copy made only when the program relinks goes stale,
+# and tests then pass against an old source. Programs sharing a folder
+# share the copy.
+function(corv_source_beside target)
+  get_target_property(dir ${target} RUNTIME_OUTPUT_DIRECTORY)
+  if(NOT dir)
+    set(dir ${CMAKE_CURRENT_BINARY_DIR})
+  endif()
+  set(copy ${dir}/corvsrc.ds)
+  string(MD5 key ${copy})
+  string(SUBSTRING ${key} 0 8 key)
+  set(copier corvsrc_copy_${key})
+  if(NOT TARGET ${copier})
+    add_custom_command(OUTPUT ${copy}
+      COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:corvsrc> ${copy}
+      DEPENDS corvsrc VERBATIM)
+    add_custom_target(${copier} DEPENDS ${copy})
+  endif()
+  add_dependencies(${target} ${copier})
 endfunction()
 
 # corv_version_resource(TARGET FILE_DESCRIPTION ORIGINAL_FILENAME)

@@ -9,20 +9,15 @@
 #include <cstring>
 #include <string>
 
+#include "WineDsm.h"
 #include "twain/twain.h"
 
 namespace {
 
-std::wstring WindowsDir() {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetWindowsDirectoryW(dir, MAX_PATH);
-    return dir;
-}
-
 class WineDsmCycle : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::wstring folder = WindowsDir() + L"\\twain_32";
+        const std::wstring folder = WineSourceFolder();
         ::CreateDirectoryW(folder.c_str(), nullptr);
         // The build puts corvsrc.ds beside this program, whatever the
         // working folder of the run.
@@ -31,7 +26,7 @@ protected:
         std::wstring built(self);
         built = built.substr(0, built.find_last_of(L"\\/") + 1) + L"corvsrc.ds";
         ASSERT_TRUE(::CopyFileW(built.c_str(), (folder + L"\\sane.ds").c_str(), FALSE));
-        m_dsm = ::LoadLibraryW((WindowsDir() + L"\\twain_32.dll").c_str());
+        m_dsm = ::LoadLibraryW(WineDsmPath().c_str());
         ASSERT_NE(m_dsm, nullptr);
         m_entry = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void (*)()>(::GetProcAddress(m_dsm, "DSM_Entry")));
         ASSERT_NE(m_entry, nullptr);
