@@ -44,6 +44,15 @@ CMemXferBlock CMemXferBlock::HeldRow(uint32_t exactRow, uint32_t columns, uint32
     return b;
 }
 
+uint32_t CMemXferBlock::Fill(uint32_t room, uint32_t bytesPerRow, uint32_t bytesReceived) {
+    if (bytesPerRow == 0)
+        return room;
+    const uint32_t inRow = bytesReceived % bytesPerRow;
+    if (inRow != 0)
+        return room < bytesPerRow - inRow ? room : bytesPerRow - inRow;
+    return room < bytesPerRow ? room : room - room % bytesPerRow;
+}
+
 void CMemXferBlock::Delivered(uint32_t written, int bitsPerPixel) {
     bytesWritten = written;
     rows = bytesPerRow != 0 ? static_cast<uint32_t>((uint64_t{written} + bytesPerRow - 1) / bytesPerRow) : 0;

@@ -29,6 +29,13 @@ struct CMemXferBlock {
     // A block of a held image: one row, counted by rows delivered.
     static CMemXferBlock HeldRow(uint32_t exactRow, uint32_t columns, uint32_t rowsDelivered);
 
+    // The bytes a block is filled with: as many whole rows as the buffer
+    // holds (applications copy Rows x BytesPerRow at YOffset and ignore
+    // XOffset, so a block must never end inside a row); the rest of a row
+    // begun by an earlier, smaller buffer; or, for a buffer smaller than
+    // one row, as much as fits.
+    static uint32_t Fill(uint32_t room, uint32_t bytesPerRow, uint32_t bytesReceived);
+
     // After reading `written` bytes: the rows they touch, and for a piece
     // shorter than a row its own width.
     void Delivered(uint32_t written, int bitsPerPixel);

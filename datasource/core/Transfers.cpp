@@ -90,6 +90,19 @@ bool CTransfers::ReadPage(IScanJob &job, char *buffer, uint32_t &size) {
     return held ? ReadHeldRow(job, held, buffer, size) : job.Read(buffer, size);
 }
 
+uint32_t CTransfers::ReadFully(IScanJob &job, char *buffer, uint32_t want, bool &end) {
+    uint32_t filled = 0;
+    end = false;
+    while (filled < want && !end) {
+        uint32_t size = want - filled;
+        end = ReadPage(job, buffer + filled, size);
+        filled += size;
+        if (size == 0 || job.Result() != JOB_OK)
+            break;
+    }
+    return filled;
+}
+
 bool CTransfers::ReadHeldRow(IScanJob &job, HGLOBAL held, char *buffer, uint32_t &size) {
     const uint32_t room = size;
     size = 0;
@@ -228,6 +241,11 @@ TW_UINT16 CTransfers::OnSetupFileXfer(const TwainTriplet &t) {
         setup->VRefNum = 0;
         return TWRC_SUCCESS;
     case MSG_SET: {
+        // Only BMP is written: a promised TIFF that arrives as a BMP opens
+        // in no TIFF reader, so any other format is refused before anything
+        // is stored or created.
+        if (setup->Format != TWFF_BMP)
+            return TheApp().Fail(TWCC_BADVALUE);
         const std::string name(setup->FileName, strnlen(setup->FileName, sizeof(TW_STR255) - 1));
         // The file must be creatable now, so a bad folder is refused before
         // any page is scanned; an existing file keeps its contents for now.
@@ -287,10 +305,15 @@ TW_UINT16 CTransfers::OnImageMemXfer(const TwainTriplet &t) {
     char *dest = isHandle ? locked.Get() : static_cast<char *>(block->Memory.TheMem);
     if (!dest)
         return TheApp().Fail(TWCC_BADVALUE);
-    uint32_t size = block->Memory.Length;
+    // A held image gives one stored row a block, as its buffer sizes say
+    // (and refuses a buffer too small for it).
+    const uint32_t room = block->Memory.Length;
+    const uint32_t want = v.held ? std::min(room, v.rowBytes)
+                                 : CMemXferBlock::Fill(room, v.rowBytes, v.page.bytesReceived);
+    uint32_t size = 0;
     bool end = false;
     try {
-        end = ReadPage(*job, dest, size);
+        size = ReadFully(*job, dest, want, end);
     } catch (TW_UINT16) {
         return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageMemXfer(), 4.");
     }
@@ -325,15 +348,8 @@ bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout
     const uint32_t rowBytes = view.rowBytes != 0 ? view.rowBytes : dib.Stride();
     std::vector<char> row(rowBytes);
     for (int32_t g = 0; g < dib.Height(); ++g) {
-        uint32_t filled = 0;
         bool end = false;
-        while (filled < rowBytes && !end) {
-            uint32_t size = rowBytes - filled;
-            end = ReadPage(job, row.data() + filled, size);
-            if (size == 0)
-                break;
-            filled += size;
-        }
+        const uint32_t filled = ReadFully(job, row.data(), rowBytes, end);
         if (job.Result() != JOB_OK)
             return false;
         if (filled < rowBytes && !end)

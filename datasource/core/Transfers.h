@@ -45,6 +45,10 @@ private:
     // The next rows of the page: from the held prescan image when one is
     // held (one row per read), else from the job.
     bool ReadPage(IScanJob &job, char *buffer, uint32_t &size);
+    // Reads until `want` bytes are in, the page ends or the job stops; a
+    // single read may deliver less than asked (the job's read-ahead ends at
+    // boundaries of its own). Returns the bytes read.
+    uint32_t ReadFully(IScanJob &job, char *buffer, uint32_t want, bool &end);
     // Throws TWCC_OPERATIONERROR when the row cannot be served.
     bool ReadHeldRow(IScanJob &job, HGLOBAL held, char *buffer, uint32_t &size);
 

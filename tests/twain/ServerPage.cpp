@@ -1,5 +1,6 @@
 #include "ServerPage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -93,14 +94,22 @@ std::string CServerPage::CheckImageInfo(const TW_IMAGEINFO &info) const {
     return f;
 }
 
-std::string CServerPage::CheckMemoryBlocks(const std::vector<SMemBlock> &blocks) const {
+std::string CServerPage::CheckMemoryBlocks(const std::vector<SMemBlock> &blocks,
+                                           uint32_t bufferSize) const {
     const uint64_t bpr = static_cast<uint64_t>(m_record.stride);
+    const uint64_t room = bufferSize;
     uint64_t before = 0;
     for (size_t i = 0; i < blocks.size(); ++i) {
         const SMemBlock &b = blocks[i];
         const bool last = i + 1 == blocks.size();
         const bool partial = b.BytesWritten < bpr;
+        const uint64_t inRow = before % bpr;
+        const uint64_t fits = inRow != 0 ? std::min(room, bpr - inRow)
+                              : room < bpr ? room
+                                           : room - room % bpr;
         std::string f;
+        Field(f, "BytesWritten", b.BytesWritten,
+              static_cast<long long>(std::min<uint64_t>(fits, m_bytes.size() - before)));
         Field(f, "rc", b.rc, last ? TWRC_XFERDONE : TWRC_SUCCESS);
         Field(f, "Compression", b.Compression, TWCP_NONE);
         Field(f, "YOffset", b.YOffset, static_cast<long long>(before / bpr));

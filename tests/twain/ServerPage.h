@@ -26,8 +26,11 @@ public:
 
     // The image information the source must give for this page.
     std::string CheckImageInfo(const TW_IMAGEINFO &info) const;
-    // Memory transfer: rows in server order; the blocks' fields for the bytes they carried.
-    std::string CheckMemoryBlocks(const std::vector<SMemBlock> &blocks) const;
+    // Memory transfer: rows in server order; each block as full as the
+    // application's buffer allows in whole rows (a buffer below one row:
+    // pieces that never cross a row's end); the blocks' fields for the
+    // bytes they carried.
+    std::string CheckMemoryBlocks(const std::vector<SMemBlock> &blocks, uint32_t bufferSize) const;
     std::string CheckMemoryBytes(const std::string &data) const;
     // Native transfer: a packed DIB (info header, palette, rows bottom-up).
     std::string CheckNativeDib(const std::string &dib) const;

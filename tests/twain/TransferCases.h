@@ -23,6 +23,7 @@ struct STransferCase {
     std::vector<std::string> scenario;
     size_t pages = 1;
     TW_UINT32 memBufferSize = 0;
+    bool placeByOffsets = false;
 };
 
 // Colour modes x resolutions; the page shrinks as the resolution grows so

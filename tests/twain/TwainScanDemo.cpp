@@ -62,13 +62,20 @@ int main(int argc, char **argv) {
                     static_cast<long>(p.info.ImageWidth), static_cast<long>(p.info.ImageLength),
                     p.info.BitsPerPixel, ok ? "transferred" : "FAILED", p.fileName.c_str());
     }
+    const TW_UINT16 conditionCode = scan.xferReady ? 0 : client.ConditionCode();
     for (const std::wstring &box : client.Operator().MessageBoxTexts())
         std::printf("message box: %s\n", Utf8(box).c_str());
     client.Disable();
     client.CloseSource();
     client.CloseManager();
-    if (!scan.xferReady)
+    if (!scan.xferReady) {
+        std::fprintf(stderr,
+                     "twain_scan_demo: enable answered %u (condition %u), dialog %s, close "
+                     "request %s\n",
+                     scan.enableRc, conditionCode, scan.dialogFound ? "found" : "not found",
+                     scan.closeRequested ? "came" : "did not come");
         return Fail("the scan did not start");
+    }
     if (done == 0 || done != static_cast<int>(scan.pages.size()) || (expected && done != expected))
         return Fail("not every page arrived");
     std::printf("%d pages scanned\n", done);

@@ -73,7 +73,7 @@ void CTwainScanTest::ExpectPagesAsSent(
         EXPECT_EQ(got.pendingCount, i + 1 < pages ? 0xffff : 0);
         switch (mech) {
             case EXferMech::Memory:
-                EXPECT_EQ(sent.CheckMemoryBlocks(got.blocks), "");
+                EXPECT_EQ(sent.CheckMemoryBlocks(got.blocks, got.bufferSize), "");
                 EXPECT_EQ(sent.CheckMemoryBytes(got.data), "");
                 break;
             case EXferMech::Native:

@@ -1,5 +1,7 @@
 #include "TwainTestClient.h"
+#include "WineDsm.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwchar>
 #include <fstream>
@@ -10,12 +12,6 @@ namespace {
 constexpr const wchar_t *kMainDialogCaption = L"Corvane QM スキャン";
 // A source that keeps answering empty memory blocks would hold the loop forever.
 constexpr int kMaxEmptyBlocks = 1000;
-
-std::wstring WindowsDir() {
-    wchar_t dir[MAX_PATH] = {};
-    ::GetWindowsDirectoryW(dir, MAX_PATH);
-    return dir;
-}
 
 std::wstring ProgramDir() {
     wchar_t path[MAX_PATH] = {};
@@ -86,13 +82,13 @@ CTwainTestClient::~CTwainTestClient() {
 }
 
 std::wstring CTwainTestClient::InstalledSourcePath() {
-    return WindowsDir() + L"\\twain_32\\sane.ds";
+    return WineSourceFolder() + L"\\sane.ds";
 }
 
 bool CTwainTestClient::InstallSource() {
     static bool installed = false;
     if (!installed) {
-        ::CreateDirectoryW((WindowsDir() + L"\\twain_32").c_str(), nullptr);
+        ::CreateDirectoryW(WineSourceFolder().c_str(), nullptr);
         installed = ::CopyFileW((ProgramDir() + L"\\corvsrc.ds").c_str(),
                                 InstalledSourcePath().c_str(), FALSE);
     }
@@ -127,7 +123,7 @@ TW_UINT16 CTwainTestClient::ConditionCode() {
 bool CTwainTestClient::OpenManager() {
     if (!InstallSource())
         return false;
-    m_dsm = ::LoadLibraryW((WindowsDir() + L"\\twain_32.dll").c_str());
+    m_dsm = ::LoadLibraryW(WineDsmPath().c_str());
     if (!m_dsm)
         return false;
     m_entry = reinterpret_cast<DSMENTRYPROC>(
@@ -236,6 +232,7 @@ SAcquisition CTwainTestClient::Acquire(const SAcquireOptions &options) {
     SAcquisition result;
     result.mechRc = SetXferMech(options.mech);
     result.enableRc = Enable(TRUE);
+    result.dialogFound = m_mainDialog != nullptr;
     if (result.enableRc != TWRC_SUCCESS || !m_mainDialog)
         return result;
     PressScan();
@@ -320,6 +317,7 @@ void CTwainTestClient::TransferMemory(const SAcquireOptions &options, int number
     std::string &buffer = m_memBuffer;
     if (buffer.size() != bufferSize)
         buffer.assign(bufferSize, '\0');
+    page.bufferSize = bufferSize;
     int emptyBlocks = 0;
     for (;;) {
         TW_IMAGEMEMXFER xfer{};
@@ -339,8 +337,10 @@ void CTwainTestClient::TransferMemory(const SAcquireOptions &options, int number
         if (delivered && block.BytesWritten <= bufferSize) {
             if (options.onMemBytes)
                 options.onMemBytes(number, buffer.data(), block.BytesWritten);
-            else
+            else if (options.placeByOffsets)
                 page.data.append(buffer.data(), block.BytesWritten);
+            else
+                PlaceRows(page, block, buffer);
         }
         if (options.onMemBlock)
             options.onMemBlock(number, block);
@@ -348,6 +348,19 @@ void CTwainTestClient::TransferMemory(const SAcquireOptions &options, int number
         if (rc != TWRC_SUCCESS || emptyBlocks >= kMaxEmptyBlocks)
             return;
     }
+}
+
+void CTwainTestClient::PlaceRows(STransferredPage &page, const SMemBlock &block,
+                                 const std::string &buffer) {
+    // The row length is the first block's; each block's rows land at its
+    // YOffset, as many as it says, whatever BytesWritten says.
+    if (page.blocks.size() <= 1 || page.rowLength == 0)
+        page.rowLength = block.BytesPerRow;
+    const size_t bytes = std::min<size_t>(size_t{block.Rows} * block.BytesPerRow, buffer.size());
+    const size_t at = size_t{block.YOffset} * page.rowLength;
+    if (page.data.size() < at + bytes)
+        page.data.resize(at + bytes);
+    page.data.replace(at, bytes, buffer, 0, bytes);
 }
 
 void CTwainTestClient::TransferFile(const SAcquireOptions &options, int number,

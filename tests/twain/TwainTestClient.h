@@ -40,7 +40,11 @@ struct STransferredPage {
     // TWAIN state after the transfer, as the next triplets show it (5, 6, 7).
     int stateAfter = 0;
     std::vector<SMemBlock> blocks;
-    // Native: the whole DIB; memory: the blocks joined; file: the file.
+    // Memory: the application's buffer, and the row length it took from the first block.
+    TW_UINT32 bufferSize = 0;
+    TW_UINT32 rowLength = 0;
+    // Native: the whole DIB; memory: the page as the application put it
+    // together (see SAcquireOptions::placeByOffsets); file: the file.
     std::string data;
     std::string fileName;
     // File transfers that did not finish: whether the file is still there.
@@ -53,6 +57,11 @@ struct SAcquireOptions {
     EXferMech mech = EXferMech::Memory;
     // Memory: application buffer size; 0 takes DAT_SETUPMEMXFER's Preferred.
     TW_UINT32 memBufferSize = 0;
+    // Memory: how the page is put together. Most applications copy each
+    // block's Rows x BytesPerRow bytes to row YOffset and ignore XOffset
+    // (false); an application with a buffer below one row must follow the
+    // pieces' byte offsets instead (true).
+    bool placeByOffsets = false;
     // File: page n goes to <filePrefix><n>.bmp.
     std::string filePrefix;
     // After a transfer that did not end with TWRC_XFERDONE: MSG_RESET
@@ -77,6 +86,7 @@ struct SAcquireOptions {
 struct SAcquisition {
     TW_UINT16 mechRc = 0;
     TW_UINT16 enableRc = 0;
+    bool dialogFound = false;
     bool xferReady = false;
     bool closeRequested = false;
     TW_SETUPMEMXFER memSetup{};
@@ -139,6 +149,8 @@ private:
     bool ProcessEvent(MSG &msg, TW_UINT16 &twMessage);
     TW_UINT16 PendingXfers(TW_UINT16 msg, STransferredPage &page);
     void TransferNative(STransferredPage &page);
+    static void PlaceRows(STransferredPage &page, const SMemBlock &block,
+                          const std::string &buffer);
     void TransferMemory(const SAcquireOptions &options, int number, TW_UINT32 bufferSize,
                         STransferredPage &page);
     void TransferFile(const SAcquireOptions &options, int number, STransferredPage &page);

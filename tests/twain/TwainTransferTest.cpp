@@ -16,6 +16,7 @@ TEST_P(TwainTransfer, PagesArriveAsTheServerSentThem) {
     SAcquireOptions options;
     options.mech = c.mech;
     options.memBufferSize = c.memBufferSize;
+    options.placeByOffsets = c.placeByOffsets;
     const SAcquisition scan = Scan(c.setup, options);
     EXPECT_EQ(scan.enableRc, TWRC_SUCCESS);
     ExpectPagesAsSent(scan, c.mech, c.pages);
@@ -33,7 +34,8 @@ TEST_P(TwainTransfer, PagesArriveAsTheServerSentThem) {
 }
 
 // Buffers smaller than a row give partial rows, described by their own
-// width; a buffer of a row and a half never lets a piece cross into the next row.
+// width (only an application that follows the byte offsets can use them);
+// a buffer of a row and a half carries one whole row a block.
 std::vector<STransferCase> SmallBufferCases() {
     std::vector<STransferCase> cases;
     for (TW_UINT32 size : {1000u, 3726u}) {
@@ -42,6 +44,34 @@ std::vector<STransferCase> SmallBufferCases() {
         c.mech = EXferMech::Memory;
         c.setup.mediumSize = kSizeA6Portrait;
         c.memBufferSize = size;
+        c.placeByOffsets = size == 1000u;
+        cases.push_back(c);
+    }
+    return cases;
+}
+
+// Pages of several megabytes, whose image the server sends in pieces that
+// end inside rows and which the job reads ahead a megabyte at a time: every
+// block must still hold whole rows, for applications that take Rows whole
+// rows at YOffset.
+std::vector<STransferCase> WholeRowCases() {
+    struct {
+        const char *name;
+        int mode, resolution;
+        TW_UINT32 buffer;
+    } const pages[] = {{"bw_600dpi_A4", 2, 3, 0},
+                       {"grey_300dpi_A4_buffer_100000", 1, 1, 100000},
+                       {"colour_200dpi_A4", 0, 0, 0}};
+    std::vector<STransferCase> cases;
+    for (const auto &p : pages) {
+        STransferCase c;
+        c.name = std::string("memory_whole_rows_") + p.name;
+        c.mech = EXferMech::Memory;
+        c.setup.colorMode = p.mode;
+        c.setup.resolution = p.resolution;
+        c.setup.mediumSize = 5;
+        c.memBufferSize = p.buffer;
+        c.scenario = {"--image-chunk", "1001"};
         cases.push_back(c);
     }
     return cases;
@@ -60,6 +90,8 @@ INSTANTIATE_TEST_SUITE_P(MemoryFeederAndPadding, TwainTransfer,
                          ::testing::ValuesIn(FeederAndRowPaddingCases(EXferMech::Memory)),
                          TransferCaseName);
 INSTANTIATE_TEST_SUITE_P(MemorySmallBuffers, TwainTransfer, ::testing::ValuesIn(SmallBufferCases()),
+                         TransferCaseName);
+INSTANTIATE_TEST_SUITE_P(MemoryWholeRows, TwainTransfer, ::testing::ValuesIn(WholeRowCases()),
                          TransferCaseName);
 
 }  // namespace

@@ -26,6 +26,9 @@ from requestlog import RequestLog  # noqa: E402
 MAX_BODY = 1 << 20
 WRITE_CHUNK = 8 << 20
 THROTTLE_CHUNK = 64 << 10
+# With --image-chunk: a short pause after this many writes lets the client
+# catch up, so its reads see the pieces rather than one full buffer.
+SPLIT_PAUSE_EVERY = 16
 CONTROL_PREFIX = "/__control/"
 _ESCAPE = re.compile(rb"%([0-9A-Fa-f]{2})")
 
@@ -212,6 +215,10 @@ class Handler(BaseHTTPRequestHandler):
             return
         reply = self._carry_out(scenario, target, fields)
         text = self._text_of(reply, scenario, target)
+        if reply.image and b"Y_IMAGE_DATA=" not in text:
+            # Y_IMAGE_DATA left out: the answer announces data it does not carry.
+            self.server.jobs.image_incomplete(*reply.image_token)
+            reply.image = None
         short = scenario.take_one("short_data", target) if reply.image else None
         self._reply(record, 200, text, reply, drop, short)
 
@@ -277,13 +284,18 @@ class Handler(BaseHTTPRequestHandler):
 
     def _write_image(self, view):
         rate = self.server.scenario.options.image_rate
-        chunk = THROTTLE_CHUNK if rate else WRITE_CHUNK
+        split = self.server.scenario.options.image_chunk
+        chunk = split or (THROTTLE_CHUNK if rate else WRITE_CHUNK)
         started = time.monotonic()
         sent = 0
+        pieces = 0
         while sent < len(view):
             piece = view[sent:sent + chunk]
             self.wfile.write(piece)
             sent += len(piece)
+            pieces += 1
+            if split and pieces % SPLIT_PAUSE_EVERY == 0:
+                time.sleep(0.001)
             if rate:
                 ahead = sent / float(rate) - (time.monotonic() - started)
                 if ahead > 0:

@@ -166,7 +166,8 @@ def add_scenario_arguments(parser):
     g.add_argument("--omit-key", action="append", default=[], metavar="CMD=Y_KEY",
                    type=_injection_parser((), value_type=_reply_key, targets=COMMANDS),
                    help="leave the reply line Y_KEY out of CMD's answer (e.g. BEGIN_JOB=Y_SESSION, "
-                        "or Y_RECOVER to test a client that keeps an earlier value)")
+                        "or Y_RECOVER to test a client that keeps an earlier value; GET_IMAGE=Y_IMAGE_DATA "
+                        "announces Y_DATA_BYTE without sending the data)")
     g.add_argument("--extra-line", action="append", default=[], metavar="CMD=TEXT", type=_extra_line,
                    help="add the raw line TEXT to every text answer of CMD, before the "
                         "image data of GET_IMAGE (e.g. 'Y_UNKNOWN=5' or a line without '=')")
@@ -206,6 +207,10 @@ def add_scenario_arguments(parser):
     g.add_argument("--image-rate", type=_non_negative, default=0, metavar="BYTES_PER_S",
                    help="send image data at most this fast (0 = unlimited), e.g. to cancel "
                         "in the middle of an image read")
+    g.add_argument("--image-chunk", type=_non_negative, default=0, metavar="BYTES",
+                   help="send image data in separate writes of this many bytes, pausing now "
+                        "and then, so that reads end inside rows as a slow network makes them "
+                        "(0 = as few writes as possible)")
     return g
 
 

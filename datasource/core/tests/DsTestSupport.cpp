@@ -112,6 +112,8 @@ bool CFakeScanJob::Read(char *buffer, uint32_t &size) {
     uint32_t n = ReadChunkSize(room, page, g.bytesReceived);
     if (m_script.failAt >= g.bytesReceived)
         n = std::min(n, m_script.failAt - g.bytesReceived);
+    if (const uint32_t b = m_script.readBoundary)
+        n = std::min(n, b - g.bytesReceived % b);
     std::memcpy(buffer, m_script.page.data() + g.bytesReceived, n);
     g.bytesReceived += n;
     size = n;

@@ -40,6 +40,9 @@ public:
         // Once this many bytes were delivered the job takes `failResult`.
         uint32_t failAt = UINT32_MAX;
         int32_t failResult = 0;
+        // A read never crosses a multiple of this many bytes, as the real
+        // job's read-ahead does not (0: no such limit).
+        uint32_t readBoundary = 0;
         int32_t result = 0;
     };
     explicit CFakeScanJob(Script &script) : m_script(script) { ++m_script.created; }

@@ -2,6 +2,7 @@
 // a job whose page the test writes, so every byte of the result is known.
 #include "DsTestSupport.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -64,10 +65,10 @@ protected:
         block.Memory.TheMem = reinterpret_cast<TW_MEMREF>(buffer.data());
         return Image(DAT_IMAGEMEMXFER, MSG_GET, &block);
     }
-    TW_UINT16 SetFile(const std::string &name) {
+    TW_UINT16 SetFile(const std::string &name, TW_UINT16 format = TWFF_BMP) {
         TW_SETUPFILEXFER setup{};
         std::strncpy(setup.FileName, name.c_str(), sizeof(setup.FileName) - 1);
-        setup.Format = TWFF_BMP;
+        setup.Format = format;
         return Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, &setup);
     }
     CDataSource &Source() { return *TheApp().Source(); }
@@ -225,18 +226,22 @@ TEST_F(DsTransfer, SetupMemXferFiguresWithAndWithoutJob) {
     EXPECT_EQ(Status(), TWCC_SEQERROR);
 }
 
-TEST_F(DsTransfer, MemoryTransferDeliversRowsInServerOrderWithTheirPlace) {
+TEST_F(DsTransfer, MemoryTransferDeliversWholeRowsInServerOrderWithTheirPlace) {
     Page(10, 7, 24);  // 30 bytes per row, 210 bytes
+    // Reads of the job stop at every 64th byte, inside rows.
+    m_job.readBoundary = 64;
     Reach(600);
-    // 70 bytes: two whole rows, then the piece sizes the rows allow.
-    std::vector<uint8_t> buffer(70), got;
+    // 100 bytes: three whole rows a block however the reads fall.
+    std::vector<uint8_t> buffer(100);
+    std::vector<uint8_t> got(m_job.page.size() + buffer.size());
     struct Want {
         TW_UINT16 rc;
         uint32_t bpr, columns, rows, x, y, written;
     };
     const Want wants[] = {
-        {TWRC_SUCCESS, 30, 10, 2, 0, 0, 60}, {TWRC_SUCCESS, 30, 10, 2, 0, 2, 60},
-        {TWRC_SUCCESS, 30, 10, 2, 0, 4, 60}, {TWRC_XFERDONE, 30, 10, 1, 0, 6, 30},
+        {TWRC_SUCCESS, 30, 10, 3, 0, 0, 90},
+        {TWRC_SUCCESS, 30, 10, 3, 0, 3, 90},
+        {TWRC_XFERDONE, 30, 10, 1, 0, 6, 30},
     };
     for (const Want &w : wants) {
         TW_IMAGEMEMXFER block;
@@ -249,8 +254,11 @@ TEST_F(DsTransfer, MemoryTransferDeliversRowsInServerOrderWithTheirPlace) {
         EXPECT_EQ(block.XOffset, w.x);
         EXPECT_EQ(block.YOffset, w.y);
         EXPECT_EQ(block.BytesWritten, w.written);
-        got.insert(got.end(), buffer.begin(), buffer.begin() + block.BytesWritten);
+        // As applications take a block: Rows rows of BytesPerRow at YOffset.
+        std::copy_n(buffer.begin(), block.Rows * block.BytesPerRow,
+                    got.begin() + block.YOffset * block.BytesPerRow);
     }
+    got.resize(m_job.page.size());
     EXPECT_EQ(got, m_job.page);
 }
 
@@ -398,9 +406,17 @@ TEST_F(DsTransfer, SetupFileXferStoresNamesAndRefusesAMissingFolder) {
     ::DeleteFileA(name.c_str());
     ASSERT_EQ(SetFile(name), TWRC_SUCCESS);
     EXPECT_TRUE(Exists(name)) << "the file is created to prove the folder";
+    // Only BMP is written: a TIFF is refused, and neither its name nor its
+    // format is kept.
+    const std::string tiff = TempName("corv file setup.tiff");
+    ::DeleteFileA(tiff.c_str());
+    EXPECT_EQ(SetFile(tiff, TWFF_TIFF), TWRC_FAILURE);
+    EXPECT_EQ(Status(), TWCC_BADVALUE);
+    EXPECT_FALSE(Exists(tiff));
     TW_SETUPFILEXFER got{};
     ASSERT_EQ(Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, &got), TWRC_SUCCESS);
     EXPECT_EQ(std::string(got.FileName), name);
+    EXPECT_EQ(got.Format, TWFF_BMP);
     ASSERT_EQ(Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_RESET, &got), TWRC_SUCCESS);
     EXPECT_EQ(std::string(got.FileName), defaultName);
     EXPECT_EQ(Call(DG_CONTROL, DAT_SETUPFILEXFER, MSG_GETFIRST, &got), TWRC_FAILURE);

@@ -55,6 +55,24 @@ TEST(MemXferBlock, ServerBlocksArePlacedByBytesReceived) {
     }
 }
 
+TEST(MemXferBlock, BlocksHoldWholeRowsUnlessTheBufferIsSmallerThanOne) {
+    struct Case {
+        uint32_t room, bpr, received, fill;
+    };
+    const Case cases[] = {
+        {64532, 4964, 1032512, 64532},  // a boundary of the job's read-ahead changes nothing
+        {65535, 4964, 0, 64532},        // the largest whole number of rows
+        {4964, 4964, 4964, 4964},
+        {4963, 4964, 0, 4963},          // below one row: as much as fits
+        {4963, 4964, 4963, 1},          // then the rest of that row, not into the next
+        {100000, 4964, 2000, 2964},     // a row begun by a smaller buffer is finished first
+        {100, 0, 0, 100},               // row size not known yet
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(CMemXferBlock::Fill(c.room, c.bpr, c.received), c.fill)
+            << c.room << "/" << c.bpr << "/" << c.received;
+}
+
 TEST(MemXferBlock, HeldRowsCountRowsDelivered) {
     CMemXferBlock b = CMemXferBlock::HeldRow(30, 10, 7);
     EXPECT_EQ(b.yOffset, 7u);
