@@ -17,7 +17,9 @@ CDSCaps::CPixelType::CPixelType()
 
 CDSCaps::CUnits::CUnits() : CEnumeration(ICAP_UNITS, TWTY_UINT16, {TWUN_INCHES}) {}
 
-CDSCaps::CXferMech::CXferMech() : CEnumeration(ICAP_XFERMECH, TWTY_UINT16, {TWSX_MEMORY}) {}
+// All three mechanisms work; memory stays the default, as the scan utility expects.
+CDSCaps::CXferMech::CXferMech()
+    : CEnumeration(ICAP_XFERMECH, TWTY_UINT16, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY}, 2, 2) {}
 
 CDSCaps::CBitDepth::CBitDepth(const CPixelType &pixelType) : CValue(ICAP_BITDEPTH), m_pixelType(pixelType) {
     m_lists[TWPT_BW] = std::make_unique<CEnumeration>(ICAP_BITDEPTH, TWTY_UINT16, std::vector<TW_UINT32>{1});

@@ -194,10 +194,10 @@ TW_UINT16 CDSCaps::Operate(TW_UINT16 msg, TW_CAPABILITY &cap) {
     case MSG_SET:
         if (fixedByPosition)
             return TWCC_CAPUNSUPPORTED;
-        // A rejected value leaves the capability as it was; the application
-        // sees that with MSG_GETCURRENT.
-        value.Set(cap.ConType, static_cast<HGLOBAL>(cap.hContainer));
-        return TWCC_SUCCESS;
+        // A rejected value leaves the capability as it was, and the
+        // application hears so: a plain success would have it believe it
+        // gets, say, a transfer mechanism or pixel type that never comes.
+        return value.Set(cap.ConType, static_cast<HGLOBAL>(cap.hContainer));
     case MSG_RESET:
         if (fixedByPosition)
             return TWCC_CAPUNSUPPORTED;
