@@ -63,6 +63,10 @@ const CScanSettings &CSourceScanJob::Settings() const {
     return m_files->Store().Settings;
 }
 
+CScanRequestParams CSourceScanJob::RequestParams(bool prescan) const {
+    return m_files->Store().RequestParams(prescan);
+}
+
 const CServerSettings &CSourceScanJob::Server() const {
     return m_files->Store().Server;
 }

@@ -45,6 +45,7 @@ private:
     HWND MainWindow() const override;
     HINSTANCE ResourceModule() const override;
     const CScanSettings &Settings() const override;
+    CScanRequestParams RequestParams(bool prescan) const override;
     const CServerSettings &Server() const override;
     uint16_t HttpPort() const override;
     bool HoldsPrescanImage() const override;

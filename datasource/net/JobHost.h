@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "ScanRequestParams.h"
 #include "ScanSettings.h"
 #include "ServerSettings.h"
 
@@ -18,6 +19,9 @@ public:
     // Module whose string table and dialog templates the job uses.
     virtual HINSTANCE ResourceModule() const = 0;
     virtual const CScanSettings &Settings() const = 0;
+    // What BEGIN_JOB sends: the settings as the options of the settings
+    // files let them reach the server.
+    virtual CScanRequestParams RequestParams(bool prescan) const = 0;
     virtual const CServerSettings &Server() const = 0;
     virtual uint16_t HttpPort() const = 0;
     // While the preview holds a prescan image, pages come from it.

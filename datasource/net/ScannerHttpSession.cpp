@@ -106,19 +106,22 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
                 CloseRequest();
                 continue;
             }
-        } else if (image && m_reply.result == 0 && m_available == 0 && status == 200) {
-            // Data not ready yet: ask again, unless the user gave up.
+        } else if (image && m_reply.result == 0 && m_reply.dataByte == 0 && status == 200) {
+            // Data not ready yet: ask again, unless the user gave up. A
+            // count without the data key is an answer: the page then reads
+            // as short and is reported as such, rather than asked for forever.
             Sleep(m_retryPause);
             if (!m_owner.UserCancelled()) {
                 CloseRequest();
                 continue;
             }
         }
-        if (image && m_available > 0 && status == 200) {
+        // GET_IMAGE keeps its request for the data (the job closes it) and
+        // always clears the status line; other commands are done with theirs.
+        if (image)
             m_owner.ShowServerStatus(nullptr);
-        } else {
+        else
             CloseRequest();
-        }
         if (feederEmpty)
             return EPoll::Failed;
         const bool ok = status == 200 && (m_reply.result == 0 || m_reply.recover != 0);

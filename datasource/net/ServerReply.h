@@ -9,8 +9,11 @@
 #include <string>
 #include <string_view>
 
-// The reply keys a client keeps. Result and status are cleared before each
-// attempt of a command; recover is carried over from reply to reply.
+// The reply keys a client keeps. Everything a reply reports is cleared
+// before each attempt of a command, so a reply that omits a key never
+// passes off the previous attempt's value as its own; recover is carried
+// over from reply to reply, and the session id stays until a BEGIN_JOB
+// reply sets it again.
 struct CServerReply {
     int32_t result = 0;
     int32_t status = 0;
@@ -26,8 +29,11 @@ struct CServerReply {
     int32_t dataByte = 0;
 
     void ClearForAttempt() {
-        result = 0;
-        status = 0;
+        const int32_t keptRecover = recover;
+        const int32_t keptSession = session;
+        *this = CServerReply{};
+        recover = keptRecover;
+        session = keptSession;
     }
     // Applies one "KEY=value" pair when the key is one the command reads
     // (see KeysOf); other keys are ignored.

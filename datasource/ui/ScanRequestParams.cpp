@@ -38,7 +38,8 @@ int32_t TenthsOfMm(double mm) {
 
 }  // namespace
 
-CScanRequestParams CScanRequestParams::FromSettings(const CScanSettings &s, bool prescan) {
+CScanRequestParams CScanRequestParams::FromSettings(const CScanSettings &s, bool prescan,
+                                                    bool photoOffered) {
     CScanRequestParams p;
     p.PaperPlace = prescan ? 0 : s.PaperPlace;
     p.ScanFace = p.PaperPlace != 0 ? s.ScanFace : 0;
@@ -54,7 +55,7 @@ CScanRequestParams CScanRequestParams::FromSettings(const CScanSettings &s, bool
     p.Sharpness = s.Sharpness;
     p.EnableBackgroundElimination = s.EnableBackground;
     p.BleedthroughRemoval = s.BleedthroughRemoval;
-    p.Photographs = s.Photographs;
+    p.Photographs = photoOffered ? s.Photographs : -1;
     p.ImageMode = s.ImageMode;
     const SMagnification m = Magnification(s.Magnification, s.MagnificationFixed,
                                            s.MagnificationZoom, s.MagnificationAuto);

@@ -35,8 +35,11 @@ public:
     int32_t EdgeErase = 0;  // whole millimetres
     int32_t OutputMediumSize = 0;
 
-    // A prescan always reads from the platen glass.
-    static CScanRequestParams FromSettings(const CScanSettings &settings, bool prescan);
+    // A prescan always reads from the platen glass. photoOffered: the
+    // photographic-paper option is offered ("UsePhoto"); without it the
+    // server is told -1 whatever an older setting holds.
+    static CScanRequestParams FromSettings(const CScanSettings &settings, bool prescan,
+                                           bool photoOffered);
     static SMagnification Magnification(int32_t mode, int32_t fixedIndex, int32_t zoom,
                                         int32_t autoSize);
 

@@ -69,8 +69,8 @@ public:
     // "Debug"/"http port", for the scan job's connection.
     int32_t HttpPort(int32_t defaultPort) const;
 
-    CScanRequestParams RequestParams(bool prescan) const {
-        return CScanRequestParams::FromSettings(Settings, prescan);
+    CScanRequestParams RequestParams(bool prescan) {
+        return CScanRequestParams::FromSettings(Settings, prescan, UsePhotoOption());
     }
 
 private:

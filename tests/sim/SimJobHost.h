@@ -23,6 +23,9 @@ public:
     HWND MainWindow() const override { return nullptr; }
     HINSTANCE ResourceModule() const override { return GetModuleHandleW(nullptr); }
     const CScanSettings &Settings() const override { return settings; }
+    CScanRequestParams RequestParams(bool prescan) const override {
+        return CScanRequestParams::FromSettings(settings, prescan, usePhoto);
+    }
     const CServerSettings &Server() const override { return server; }
     uint16_t HttpPort() const override { return CSimulatorClient::Port(); }
     bool HoldsPrescanImage() const override { return false; }
@@ -36,6 +39,7 @@ public:
 
     CScanSettings settings;
     CServerSettings server;
+    bool usePhoto = false;
     int32_t capDpi = 0, capMode = -1;
     std::vector<std::wstring> boxes;
     UINT boxFlags = 0;

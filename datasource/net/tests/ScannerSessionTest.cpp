@@ -218,6 +218,35 @@ TEST_F(ScannerSession, StreamsAWholePageByteForByte) {
     EXPECT_EQ(gets, 3);  // two "not yet" answers, then the data
 }
 
+TEST_F(ScannerSession, GetImageAnswersAreFinalAndClearTheStatusLine) {
+    struct Case {
+        std::vector<std::string> scenario;
+        EPoll outcome;
+        std::vector<int32_t> statuses;
+    } cases[] = {
+        // A count without the data key is an answer with nothing to read,
+        // not a "not yet" to be asked again and again.
+        {{"--omit-key", "GET_IMAGE=Y_IMAGE_DATA"}, EPoll::Done, {0}},
+        // A refusal is shown while it is waited out, then cleared.
+        {{"--result", "GET_IMAGE=16411"}, EPoll::Failed, {16411, 0}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.scenario[1]);
+        SetUpScenario(c.scenario);
+        OpenImage();
+        owner.statuses.clear();
+        const std::string body = BuildGetImageBody(sessionId, 0, session.LastReply().rowBytes);
+        EXPECT_EQ(Finish(session, [&] { return session.GetImage(body); }), c.outcome);
+        EXPECT_EQ(session.AvailableBytes(), 0);
+        EXPECT_EQ(owner.statuses, c.statuses);
+        session.CloseRequest();
+        int gets = 0;
+        for (const auto &r : CSimulatorClient::Requests())
+            gets += r.command == cmd::kGetImage;
+        EXPECT_EQ(gets, 1);
+    }
+}
+
 TEST_F(ScannerSession, ShortImageDataEndsTheStreamEarly) {
     SetUpScenario({"--short-data", "1000"});
     OpenImage();

@@ -33,7 +33,7 @@ TEST(ScanRequestParams, CustomSizeIsSentInWholeTenthsOfAMillimetre) {
         CScanSettings s;
         s.InputMediumCustomWidth = c.mm;
         s.InputMediumCustomHeight = c.mm;
-        const CScanRequestParams p = CScanRequestParams::FromSettings(s, false);
+        const CScanRequestParams p = CScanRequestParams::FromSettings(s, false, true);
         EXPECT_EQ(p.ImageWidth, c.tenths) << c.mm;
         EXPECT_EQ(p.ImageHeight, c.tenths) << c.mm;
     }
@@ -55,7 +55,7 @@ CScanSettings Distinct() {
     s.Sharpness = 1;
     s.EnableBackground = 1;
     s.BleedthroughRemoval = 1;
-    s.Photographs = -1;
+    s.Photographs = 1;
     s.ImageMode = 0;
     s.Magnification = 3;
     s.MagnificationAuto = 12;
@@ -64,7 +64,7 @@ CScanSettings Distinct() {
 }
 
 TEST(ScanRequestParams, EveryParameterComesFromItsSetting) {
-    const CScanRequestParams p = CScanRequestParams::FromSettings(Distinct(), false);
+    const CScanRequestParams p = CScanRequestParams::FromSettings(Distinct(), false, true);
     const std::pair<std::string, int32_t> expected[] = {
         {"X_PAPER_PLACE", 1},
         {"X_SCAN_FACE", 2},
@@ -80,7 +80,7 @@ TEST(ScanRequestParams, EveryParameterComesFromItsSetting) {
         {"X_SHARPNESS", 1},
         {"X_ENABLEBACKGROUNDELIMINATION", 1},
         {"X_BLEEDTHROUGHREMOVAL", 1},
-        {"X_PHOTOGRAPHS", -1},
+        {"X_PHOTOGRAPHS", 1},
         {"X_IMAGE_MODE", 0},
         {"X_ISOTROPIC", 0},
         {"X_EDGEERASE", 2},
@@ -94,16 +94,29 @@ TEST(ScanRequestParams, EveryParameterComesFromItsSetting) {
     }
 }
 
+TEST(ScanRequestParams, PhotographsAreSentOnlyWhileTheOptionIsOffered) {
+    const struct {
+        bool offered;
+        int32_t stored, sent;
+    } cases[] = {{false, 1, -1}, {false, 0, -1}, {false, -1, -1}, {true, 1, 1}, {true, 0, 0}};
+    for (const auto &c : cases) {
+        CScanSettings s = Distinct();
+        s.Photographs = c.stored;
+        EXPECT_EQ(CScanRequestParams::FromSettings(s, false, c.offered).Photographs, c.sent)
+            << c.offered << " " << c.stored;
+    }
+}
+
 TEST(ScanRequestParams, PlatenScansAndPrescansSendOneSidedFromTheGlass) {
     CScanSettings glass = Distinct();
     glass.PaperPlace = 0;
     glass.ScanFace = 1;
-    EXPECT_EQ(CScanRequestParams::FromSettings(glass, false).ScanFace, 0);
+    EXPECT_EQ(CScanRequestParams::FromSettings(glass, false, true).ScanFace, 0);
 
-    const CScanRequestParams prescan = CScanRequestParams::FromSettings(Distinct(), true);
+    const CScanRequestParams prescan = CScanRequestParams::FromSettings(Distinct(), true, true);
     EXPECT_EQ(prescan.PaperPlace, 0);
     EXPECT_EQ(prescan.ScanFace, 0);
-    CScanRequestParams scan = CScanRequestParams::FromSettings(Distinct(), false);
+    CScanRequestParams scan = CScanRequestParams::FromSettings(Distinct(), false, true);
     scan.PaperPlace = 0;
     scan.ScanFace = 0;
     EXPECT_EQ(prescan, scan);
