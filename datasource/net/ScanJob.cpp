@@ -245,7 +245,7 @@ int32_t CScanJob::Advance() {
 bool CScanJob::BeginJob() {
     const CServerSettings &srv = m_host.Server();
     const std::string body =
-        BuildBeginJobBody(CScanRequestParams::FromSettings(m_host.Settings(), m_prescan),
+        BuildBeginJobBody(m_host.RequestParams(m_prescan),
                           FormatClientSystemText(QueryOsVersion()), LogonName(), srv.Password,
                           CLeadByteTable::SystemCodePage());
     m_session->LastReply().scanAuthentic = 0;
@@ -267,10 +267,12 @@ bool CScanJob::BeginJob() {
 
 bool CScanJob::CancelWhileWaiting(bool (CScanJob::*cancel)()) {
     // The cancel dialog stands while the matching cancel command runs; the
-    // scan start then fails quietly, whatever that command answered.
+    // scan start then fails quietly, except when the server refused to
+    // cancel a job it has begun: that failure is the user's to see.
     m_cancelDlg = std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
-    (this->*cancel)();
-    m_result = JOB_CANCELLED;
+    const bool cancelled = (this->*cancel)();
+    if (cancelled || cancel != &CScanJob::CancelBeginJob)
+        m_result = JOB_CANCELLED;
     return false;
 }
 
@@ -487,14 +489,27 @@ void CScanJob::EndPage() {
             if (m_pageSource != 0) {
                 // A sheet whose image broke off is still open on the server,
                 // which will not move to the next sheet until it is cancelled.
-                if (ImageUnfinished())
-                    CancelGetImage(true);
+                // Only a courtesy: the page's outcome is already told, and a
+                // server that refuses it changes nothing of it.
+                if (ImageUnfinished()) {
+                    const int32_t outcome = m_result;
+                    const bool released = CancelGetImage(true);
+                    if (!released) {
+                        // The server keeps the broken sheet, so no next
+                        // sheet can follow: the job ends here, quietly,
+                        // since the user has been told of this page.
+                        EndJob();
+                        m_result = outcome;
+                        break;
+                    }
+                    m_result = outcome;
+                }
                 m_phase = PAGE_BEGUN;
             }
             break;
         case IMAGE_OPEN:
             CloseProgressDialog();
-            CancelGetImage(m_pageSource != 0);
+            CancelGetImage();
             if (m_pageSource != 0)
                 m_phase = JOB_READY;
             break;

@@ -96,9 +96,19 @@ protected:
     CSimJobHost host;
 };
 
+std::string BeginJobBody() {
+    for (const auto &r : CSimulatorClient::Requests())
+        if (r.command == "BEGIN_JOB")
+            return r.body;
+    return std::string();
+}
+
 TEST_F(ScanJob, PlatenPageArrivesWholeAndTheJobEnds) {
     Scenario({});
     CachedCommandAnswers(true);
+    // A photographic-paper choice kept from when the option was offered
+    // must not reach the server now that it is not.
+    host.settings.Photographs = 1;
     auto job = MakeJob();
     EXPECT_EQ(host.capDpi, 200);
     EXPECT_EQ(host.capMode, 0);
@@ -118,6 +128,7 @@ TEST_F(ScanJob, PlatenPageArrivesWholeAndTheJobEnds) {
     EXPECT_TRUE(job->Read(more, n));
     EXPECT_EQ(n, 0u);
     EXPECT_EQ(Commands().size(), requests);
+    EXPECT_NE(BeginJobBody().find("&X_PHOTOGRAPHS=-1&"), std::string::npos) << BeginJobBody();
     EXPECT_FALSE(job->MorePages());
     job->EndPage();
     const int32_t session = job->SessionId();
@@ -155,6 +166,64 @@ TEST_F(ScanJob, FeederStackGivesEveryPageThenEndsSilently) {
     EXPECT_EQ(Count(cmds, "BEGIN_SCANPAGE"), 1);
     EXPECT_EQ(cmds.back(), "END_JOB");
     EXPECT_FALSE(CSimulatorClient::JobOpen(session));
+    // One session for the whole job: the command path is looked up once
+    // for the commands and once for the heartbeat, not again for every sheet.
+    int pathLookups = 0;
+    for (const auto &r : CSimulatorClient::Requests())
+        pathLookups += r.path.find("CV_WebPath.txt") != std::string::npos;
+    EXPECT_EQ(pathLookups, 2);
+}
+
+// A feeder sheet whose image failed: what the server is told before the
+// next sheet, and that nothing of that tidying changes the page's outcome.
+TEST_F(ScanJob, FeederSheetAfterAFailedImageGoesOnToTheNextSheet) {
+    struct Case {
+        std::vector<std::string> scenario;
+        int32_t result;
+        int cancels;  // CANCEL_GET_IMAGE sent before the next sheet
+        bool nextSheet;
+    } cases[] = {
+        // No answer to GET_IMAGE at all: a server that may be gone is not
+        // asked once more.
+        {{"--drop-at", "GET_IMAGE"}, JOB_COMM_ERROR, 0, true},
+        // The image broke off: the sheet is let go and the next one follows.
+        {{"--short-data", "50000"}, JOB_SERVER_ERROR, 1, true},
+        // A server that will not let go of it: the job ends without another
+        // box, and the page's result stays as it was.
+        {{"--short-data", "50000", "--http-status", "CANCEL_GET_IMAGE=500"}, JOB_SERVER_ERROR, 1,
+         false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.scenario[0]);
+        std::vector<std::string> scenario = c.scenario;
+        scenario.insert(scenario.end(), {"--feeder-sheets", "2"});
+        Scenario(scenario);
+        host.settings.PaperPlace = 1;
+        host.boxes.clear();
+        auto job = MakeJob();
+        ASSERT_EQ(job->Advance(), JOB_OK);
+        ReadPage(*job);
+        EXPECT_EQ(job->Result(), c.result);
+        // The transfer shows the page's box before the page is ended.
+        job->ShowError();
+        EXPECT_EQ(host.boxes.size(), 1u);
+        job->EndPage();
+        EXPECT_EQ(job->Result(), c.result);
+        EXPECT_EQ(Count(Commands(), "CANCEL_GET_IMAGE"), c.cancels);
+        ASSERT_EQ(job->MorePages(), c.nextSheet);
+        EXPECT_EQ(host.boxes.size(), 1u);
+        if (c.nextSheet && c.cancels == 1) {
+            // The data source clears the result once the page is over.
+            job->SetResult(JOB_OK);
+            ASSERT_EQ(job->Advance(), JOB_OK);
+            EXPECT_TRUE(ReadPage(*job) == CSimulatorClient::Page(job->SessionId(), 2));
+            EXPECT_EQ(job->Result(), JOB_OK);
+            job->EndPage();
+        }
+        const int32_t session = job->SessionId();
+        job.reset();
+        EXPECT_FALSE(CSimulatorClient::JobOpen(session));
+    }
 }
 
 TEST_F(ScanJob, AuthenticationAtTheDeviceEndsQuietlyWithItsBox) {
@@ -176,6 +245,11 @@ struct CancelCase {
     std::vector<std::string> scenario;
     const char *cancelCommand;
     int32_t phase;  // pressed while the job waits in this phase
+    // A server that refuses the cancel: the scan start fails with that
+    // refusal and its box, and the job is cancelled again when it goes.
+    int32_t result = JOB_CANCELLED;
+    int cancels = 1;
+    size_t boxes = 0;
 };
 
 void PrintTo(const CancelCase &c, std::ostream *os) {
@@ -201,7 +275,8 @@ TEST_P(ScanJobCancel, SendsTheMatchingCancelAndLeavesNoJob) {
         result = job->Advance();
     }
     g_cancelTarget = nullptr;
-    EXPECT_EQ(result, JOB_CANCELLED);
+    EXPECT_EQ(result, c.result);
+    job->ShowError();
     job->EndPage();
     const int32_t session = job->SessionId();
     job.reset();
@@ -209,9 +284,9 @@ TEST_P(ScanJobCancel, SendsTheMatchingCancelAndLeavesNoJob) {
     std::string all;
     for (const auto &cmd : cmds)
         all += cmd + " ";
-    EXPECT_EQ(Count(cmds, c.cancelCommand), 1) << all;
+    EXPECT_EQ(Count(cmds, c.cancelCommand), c.cancels) << all;
     EXPECT_FALSE(CSimulatorClient::JobOpen(session)) << CSimulatorClient::State();
-    EXPECT_TRUE(host.boxes.empty());
+    EXPECT_EQ(host.boxes.size(), c.boxes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -220,6 +295,14 @@ INSTANTIATE_TEST_SUITE_P(
                                  {"--ready-wait", "READY_BEGIN_JOB=100000"},
                                  "CANCEL_BEGIN_JOB",
                                  JOB_BEGUN},
+                      CancelCase{"ReadyBeginJobRefusedByTheServer",
+                                 {"--ready-wait", "READY_BEGIN_JOB=100000", "--result",
+                                  "CANCEL_BEGIN_JOB=16411"},
+                                 "CANCEL_BEGIN_JOB",
+                                 JOB_BEGUN,
+                                 JOB_SERVER_ERROR,
+                                 2,
+                                 1},
                       CancelCase{"ReadyScanPage",
                                  {"--ready-wait", "READY_SCANPAGE=100000"},
                                  "CANCEL_SCANPAGE",
