@@ -69,6 +69,21 @@ EPoll CScannerHttpSession::GetImage(const std::string &body) {
 
 EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body, bool image) {
     for (;;) {
+        if (m_pausing) {
+            // The pause before a step is polled like a request, so window
+            // messages (Cancel among them) are handled throughout it; a
+            // cancel ends it at once.
+            if (!m_owner.UserCancelled() && GetTickCount() - m_pauseStart < m_retryPause)
+                return EPoll::Pending;
+            m_pausing = false;
+            const CReplyDecision d =
+                DecideAfterReply(command, m_reply, LastStatus(), m_owner.UserCancelled());
+            if (d.step == EReplyStep::Retry) {
+                CloseRequest();
+                continue;
+            }
+            return Finish(d.step, image);
+        }
         if (!m_attemptOpen) {
             m_reply.ClearForAttempt();
             m_available = 0;
@@ -97,34 +112,25 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
             CloseRequest();
             return EPoll::Failed;
         }
-        const bool feederEmpty =
-            std::string_view(command) == cmd::kReadyScanPage && m_reply.result == 16409;
-        if (m_reply.result != 0 && !feederEmpty) {
+        const CReplyDecision d = DecideAfterReply(command, m_reply, status, m_owner.UserCancelled());
+        if (d.showStatus)
             m_owner.ShowServerStatus(&m_reply);
-            Sleep(m_retryPause);
-            if (m_reply.recover != 0 && !m_owner.UserCancelled()) {
-                CloseRequest();
-                continue;
-            }
-        } else if (image && m_reply.result == 0 && m_reply.dataByte == 0 && status == 200) {
-            // Data not ready yet: ask again, unless the user gave up. A
-            // count without the data key is an answer: the page then reads
-            // as short and is reported as such, rather than asked for forever.
-            Sleep(m_retryPause);
-            if (!m_owner.UserCancelled()) {
-                CloseRequest();
-                continue;
-            }
-        }
-        // GET_IMAGE keeps its request for the data (the job closes it) and
-        // always clears the status line; other commands are done with theirs.
-        if (image)
-            m_owner.ShowServerStatus(nullptr);
-        else
-            CloseRequest();
-        if (feederEmpty)
-            return EPoll::Failed;
-        const bool ok = status == 200 && (m_reply.result == 0 || m_reply.recover != 0);
-        return ok ? EPoll::Done : EPoll::Failed;
+        if (!d.pause)
+            return Finish(d.step, image);
+        m_pausing = true;
+        m_pauseStart = GetTickCount();
+        // Nothing is running now: a caller waiting on the done event waits
+        // for its window messages instead of spinning through the pause.
+        ResetEvent(DoneEvent());
     }
+}
+
+EPoll CScannerHttpSession::Finish(EReplyStep step, bool image) {
+    // GET_IMAGE keeps its request for the data (the job closes it) and
+    // always clears the status line; other commands are done with theirs.
+    if (image)
+        m_owner.ShowServerStatus(nullptr);
+    else
+        CloseRequest();
+    return step == EReplyStep::Done ? EPoll::Done : EPoll::Failed;
 }

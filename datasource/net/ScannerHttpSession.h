@@ -8,6 +8,7 @@
 #include <string>
 
 #include "HttpSessionThread.h"
+#include "ReplyDecision.h"
 #include "ServerReply.h"
 
 // What the session needs of the job that owns it.
@@ -22,7 +23,8 @@ public:
 
 class CScannerHttpSession : public CHttpSessionThread {
 public:
-    // Pause before a command is repeated (server busy, data not ready).
+    // Pause before a command is repeated (server busy, data not ready);
+    // window messages are handled throughout it.
     static constexpr DWORD kRetryPauseMs = 500;
     // Bound of a text reply; a reply of this protocol is a few lines.
     static constexpr size_t kMaxReplyBytes = 64 * 1024;
@@ -45,6 +47,7 @@ public:
 private:
     EPoll Discover();
     EPoll Exchange(const char *command, const std::string &body, bool image);
+    EPoll Finish(EReplyStep step, bool image);
     bool ReadTextReply(const char *command);
     bool ReadImageHeader();
 
@@ -54,6 +57,9 @@ private:
     CServerReply m_reply;
     bool m_attemptOpen = false;
     bool m_discovering = false;
+    // Between a reply and its step: the retry pause, polled.
+    bool m_pausing = false;
+    DWORD m_pauseStart = 0;
     int32_t m_available = 0;
     DWORD m_retryPause = kRetryPauseMs;
 };

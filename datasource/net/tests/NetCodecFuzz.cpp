@@ -9,6 +9,7 @@
 #include "CommandBody.h"
 #include "FormEscaper.h"
 #include "PageGeometry.h"
+#include "ReplyDecision.h"
 #include "ServerMessages.h"
 #include "ServerReply.h"
 
@@ -28,7 +29,7 @@ int32_t TakeInt(const uint8_t *&d, size_t &n) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0)
         return 0;
-    const uint8_t mode = data[0] % 5;
+    const uint8_t mode = data[0] % 6;
     ++data;
     --size;
     const std::string_view text(reinterpret_cast<const char *>(data), size);
@@ -60,6 +61,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         case 3: {
             std::wstring format(text.begin(), text.end());
             FormatMessageText(format, {1, std::wstring(L"x"), -5});
+            break;
+        }
+        case 4: {
+            // Whatever a reply says, a retry comes only after a pause, for
+            // a temporary condition or data not yet ready, and never once
+            // the user has cancelled.
+            static const char *const kCommands[] = {cmd::kReadyBeginJob, cmd::kReadyScanPage,
+                                                    cmd::kGetImage, cmd::kEndJob};
+            const char *command = kCommands[size % 4];
+            CServerReply r;
+            r.result = TakeInt(data, size);
+            r.recover = TakeInt(data, size);
+            r.dataByte = TakeInt(data, size);
+            const uint32_t status = static_cast<uint32_t>(TakeInt(data, size));
+            const bool cancelled = (size & 1) != 0;
+            const CReplyDecision d = DecideAfterReply(command, r, status, cancelled);
+            if (d.step == EReplyStep::Retry &&
+                (cancelled || !d.pause ||
+                 (r.recover == 0 && !(r.result == 0 && r.dataByte == 0))))
+                __builtin_trap();
             break;
         }
         default: {

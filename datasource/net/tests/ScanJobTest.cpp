@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -310,6 +311,30 @@ INSTANTIATE_TEST_SUITE_P(
                       CancelCase{
                           "ImageRead", {"--image-rate", "300000"}, "CANCEL_GET_IMAGE", IMAGE_OPEN}),
     [](const auto &info) { return info.param.name; });
+
+// A server that answers "wait" again and again: the pause between its
+// answers must not keep the user's Cancel waiting.
+TEST_F(ScanJob, CancelIsAnsweredAtOnceDuringARetryStorm) {
+    Scenario({"--result", "READY_BEGIN_JOB=16401:recover=1:times=0"});
+    auto job = MakeJob();
+    constexpr DWORD kPauseMs = 5000, kPressAfterMs = 300;
+    job->SetTimings(kPauseMs, 200);
+    g_cancelTarget = job.get();
+    g_cancelPhase = JOB_BEGUN;
+    const DWORD start = GetTickCount();
+    SetTimer(nullptr, 0, kPressAfterMs, PressCancel);
+    EXPECT_EQ(job->Advance(), JOB_CANCELLED);
+    const DWORD took = GetTickCount() - start;
+    g_cancelTarget = nullptr;
+    // Pressed well inside the first pause: a job that slept through it
+    // would take the whole pause.
+    EXPECT_LT(took, kPauseMs / 2);
+    std::printf("Cancel answered %lu ms after it was pressed (retry pause %lu ms)\n",
+                static_cast<unsigned long>(took > kPressAfterMs ? took - kPressAfterMs : 0),
+                static_cast<unsigned long>(kPauseMs));
+    EXPECT_EQ(Count(Commands(), "CANCEL_BEGIN_JOB"), 1);
+    job.reset();
+}
 
 // Samples the progress dialog while the device waits for its operator.
 struct CLookSample {
