@@ -30,7 +30,7 @@ CDSCaps::CBitDepth::CBitDepth(const CPixelType &pixelType) : CValue(ICAP_BITDEPT
 CDSCaps::CEnumeration &CDSCaps::CBitDepth::Current() const {
     auto it = m_lists.find(static_cast<TW_UINT16>(m_pixelType.CurrentItem()));
     if (it == m_lists.end())
-        throw TWCC_CAPSEQERROR;
+        throw CTwainFailure{TWCC_CAPSEQERROR};
     return *it->second;
 }
 
@@ -42,7 +42,7 @@ HGLOBAL CDSCaps::CBitDepth::Get() { return Current().Get(); }
 TW_UINT16 CDSCaps::CBitDepth::DepthFor(TW_UINT16 pixelType) const {
     auto it = m_lists.find(pixelType);
     if (it == m_lists.end())
-        throw TWCC_CAPSEQERROR;
+        throw CTwainFailure{TWCC_CAPSEQERROR};
     return static_cast<TW_UINT16>(it->second->CurrentItem());
 }
 
@@ -67,7 +67,7 @@ CDSCaps::CAutoFeed::CAutoFeed(const CFeederEnabled &feeder)
 
 void CDSCaps::CAutoFeed::RequireFeeder() const {
     if (!m_feeder.Value())
-        throw TWCC_CAPUNSUPPORTED;
+        throw CTwainFailure{TWCC_CAPUNSUPPORTED};
 }
 
 TW_UINT16 CDSCaps::CAutoFeed::Set(TW_UINT16 conType, HGLOBAL container) {

@@ -11,7 +11,7 @@ namespace {
 HGLOBAL Allocate(size_t bytes) {
     HGLOBAL h = ::GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, bytes);
     if (!h)
-        throw TWCC_LOWMEMORY;
+        throw CTwainFailure{TWCC_LOWMEMORY};
     return h;
 }
 
@@ -21,7 +21,7 @@ class CNewContainer {
 public:
     explicit CNewContainer(size_t bytes) : m_mem(Allocate(bytes)), m_lock(m_mem.Get()) {
         if (!m_lock)
-            throw TWCC_LOWMEMORY;
+            throw CTwainFailure{TWCC_LOWMEMORY};
     }
     template <typename T> T *As() const { return reinterpret_cast<T *>(m_lock.Get()); }
     HGLOBAL Release() { return m_mem.Release(); }
@@ -51,14 +51,14 @@ TW_UINT32 GetItem(const TW_UINT8 *at, size_t size) {
 size_t SmallItemSize(TW_UINT16 itemType) {
     size_t size = TwainItemSize(itemType);
     if (size > sizeof(TW_UINT32))
-        throw TWCC_BADVALUE;
+        throw CTwainFailure{TWCC_BADVALUE};
     return size;
 }
 
 // Locks an application's container and checks it holds `need` bytes.
 template <typename T> T *LockChecked(CGlobalLock<T> &lock, HGLOBAL h, size_t need) {
     if (!lock || ::GlobalSize(h) < need)
-        throw TWCC_BADVALUE;
+        throw CTwainFailure{TWCC_BADVALUE};
     return lock.Get();
 }
 
@@ -88,7 +88,7 @@ size_t TwainItemSize(TW_UINT16 itemType) {
     case TWTY_STR255:
         return sizeof(TW_STR255);
     default:
-        throw TWCC_BADVALUE;
+        throw CTwainFailure{TWCC_BADVALUE};
     }
 }
 
@@ -157,7 +157,7 @@ HGLOBAL MakeArray(TW_UINT16 itemType, const std::vector<TW_UINT32> &items) {
 HGLOBAL CopyContainer(HGLOBAL container) {
     CGlobalLock<const TW_UINT8> from(container);
     if (!from)
-        throw TWCC_BADVALUE;
+        throw CTwainFailure{TWCC_BADVALUE};
     size_t bytes = ::GlobalSize(container);
     CNewContainer c(bytes);
     std::memcpy(c.As<TW_UINT8>(), from.Get(), bytes);
@@ -179,7 +179,7 @@ EnumerationView ReadEnumeration(HGLOBAL container) {
     size_t size = SmallItemSize(e->ItemType);
     // The count comes from the application: the block must really hold it.
     if (view.numItems > (::GlobalSize(container) - offsetof(TW_ENUMERATION, ItemList)) / size)
-        throw TWCC_BADVALUE;
+        throw CTwainFailure{TWCC_BADVALUE};
     view.items.reserve(view.numItems);
     for (TW_UINT32 i = 0; i < view.numItems; ++i)
         view.items.push_back(GetItem(e->ItemList + i * size, size));

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "twain/TwainFailure.h"
 #include "twain/twain.h"
 
 // Bytes of one item of a TWTY_* type; throws TWCC_BADVALUE for an unknown type.

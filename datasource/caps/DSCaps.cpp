@@ -14,15 +14,15 @@ TW_UINT16 CDSCaps::CValue::Reset() {
     try {
         CGlobalMem def(GetDefault());
         return Set(TWON_ONEVALUE, def.Get());
-    } catch (TW_UINT16 cc) {
-        return cc;
+    } catch (const CTwainFailure &failure) {
+        return failure.conditionCode;
     }
 }
 
 TW_UINT16 CDSCaps::CValue::Set(TW_UINT16, HGLOBAL) { return TWCC_CAPUNSUPPORTED; }
-HGLOBAL CDSCaps::CValue::GetDefault() { throw TWCC_BADVALUE; }
-HGLOBAL CDSCaps::CValue::GetCurrent() { throw TWCC_BADVALUE; }
-HGLOBAL CDSCaps::CValue::Get() { throw TWCC_BADVALUE; }
+HGLOBAL CDSCaps::CValue::GetDefault() { throw CTwainFailure{TWCC_BADVALUE}; }
+HGLOBAL CDSCaps::CValue::GetCurrent() { throw CTwainFailure{TWCC_BADVALUE}; }
+HGLOBAL CDSCaps::CValue::Get() { throw CTwainFailure{TWCC_BADVALUE}; }
 
 std::string CDSCaps::CValue::Text() const {
     char text[32];
@@ -95,7 +95,7 @@ TW_UINT32 CDSCaps::CEnumeration::ItemAt(bool current) const {
     EnumerationView view = ReadEnumeration(m_container.Get());
     TW_UINT32 index = current ? view.currentIndex : view.defaultIndex;
     if (index >= view.numItems)
-        throw TWCC_BADVALUE;
+        throw CTwainFailure{TWCC_BADVALUE};
     return view.items[index];
 }
 
@@ -138,7 +138,7 @@ TW_UINT16 CDSCaps::CRange::Set(TW_UINT16 conType, HGLOBAL container) {
         return TWCC_BADVALUE;
     CGlobalLock<TW_RANGE> r(m_container.Get());
     if (!r)
-        throw TWCC_LOWMEMORY;
+        throw CTwainFailure{TWCC_LOWMEMORY};
     r->CurrentValue = value;
     return TWCC_SUCCESS;
 }
@@ -151,7 +151,7 @@ double CDSCaps::CRange::Current() const { return Fix32BitsToDouble(Values().Curr
 void CDSCaps::CRange::SetCurrent(double value) {
     CGlobalLock<TW_RANGE> r(m_container.Get());
     if (!r)
-        throw TWCC_LOWMEMORY;
+        throw CTwainFailure{TWCC_LOWMEMORY};
     r->CurrentValue = Fix32Bits(value);
 }
 
@@ -168,7 +168,7 @@ size_t CDSCaps::IndexOf(TW_UINT16 cap) const {
             return i;
     }
     WriteLog("GetIndex() TWCC_BADCAP %s\t", "");
-    throw TWCC_BADCAP;
+    throw CTwainFailure{TWCC_BADCAP};
 }
 
 TW_UINT16 CDSCaps::Operate(TW_UINT16 msg, TW_CAPABILITY &cap) {

@@ -5,6 +5,7 @@
 #include "MessageBox.h"
 #include "ResString.h"
 #include "TwainSrcApp.h"
+#include "twain/TwainFailure.h"
 
 namespace {
 
@@ -29,10 +30,10 @@ CDataSource::CDataSource(const TW_IDENTITY &appIdentity, const TW_IDENTITY &sour
     const std::wstring &title = TheApp().AppName();
     m_instanceMutex.Reset(::CreateMutexW(nullptr, FALSE, title.c_str()));
     if (!m_instanceMutex)
-        throw TWCC_LOWMEMORY;
+        throw CTwainFailure{TWCC_LOWMEMORY};
     DWORD wait = ::WaitForSingleObject(m_instanceMutex.Get(), 1);
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
-        throw TWCC_MAXCONNECTIONS;
+        throw CTwainFailure{TWCC_MAXCONNECTIONS};
     m_defaultFolder = TempFolder();
     m_xferFileName = DefaultXferFileName();
 }

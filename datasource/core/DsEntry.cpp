@@ -6,6 +6,7 @@
 #include "DsEntry.h"
 #include "Triplet.h"
 #include "TwainSrcApp.h"
+#include "twain/TwainFailure.h"
 
 namespace {
 
@@ -57,14 +58,8 @@ extern "C" TW_UINT16 TW_CALLINGSTYLE DS_Entry(pTW_IDENTITY pOrigin, TW_UINT32 DG
     CTwainSrcApp &app = TheApp();
     try {
         return Dispatch(TwainTriplet{pOrigin, DG, DAT, MSG, pData});
-    } catch (TW_UINT16 cc) {
-        return app.Fail(cc);
-    } catch (int cc) {
-        return app.Fail(static_cast<TW_UINT16>(cc));
-    } catch (unsigned cc) {
-        return app.Fail(static_cast<TW_UINT16>(cc));
-    } catch (long cc) {
-        return app.Fail(static_cast<TW_UINT16>(cc));
+    } catch (const CTwainFailure &failure) {
+        return app.Fail(failure.conditionCode);
     } catch (const std::bad_alloc &) {
         return app.Fail(TWCC_LOWMEMORY);
     } catch (...) {

@@ -33,10 +33,9 @@ void CopyName(TW_STR255 &out, const std::string &name) {
 }
 
 // A file opened for writing; empty when it cannot be.
-CAutoHandle OpenForWriting(const std::string &name, DWORD disposition) {
-    HANDLE h = ::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    return CAutoHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
+CAutoFile OpenForWriting(const std::string &name, DWORD disposition) {
+    return CAutoFile(::CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 bool WriteAt(HANDLE file, uint64_t offset, const void *data, uint32_t bytes) {
@@ -111,7 +110,7 @@ bool CTransfers::ReadHeldRow(IScanJob &job, HGLOBAL held, char *buffer, uint32_t
     CGlobalLock<uint8_t> block(held);
     const auto image = block ? CHeldImage::Parse(block.Get(), ::GlobalSize(held)) : std::nullopt;
     if (!image)
-        throw static_cast<TW_UINT16>(TWCC_OPERATIONERROR);
+        throw CTwainFailure{TWCC_OPERATIONERROR};
     const CXferPage page = job.Page();
     const int bits = page.bitsPerPixel;
     const CHeldArea area =
@@ -123,7 +122,7 @@ bool CTransfers::ReadHeldRow(IScanJob &job, HGLOBAL held, char *buffer, uint32_t
     if (room < area.exactRow || area.exactRow == 0 || area.height <= 0 ||
         !image->CopyRow(int64_t{std::max(page.topOffset, 0)} + page.rowsDelivered, skip,
                         area.exactRow, reinterpret_cast<uint8_t *>(buffer)))
-        throw static_cast<TW_UINT16>(TWCC_OPERATIONERROR);
+        throw CTwainFailure{TWCC_OPERATIONERROR};
     size = area.exactRow;
     const uint32_t rows = page.rowsDelivered + 1;
     // Complete: the count starts over so the same image can be transferred again.
@@ -282,7 +281,7 @@ TW_UINT16 CTransfers::OnImageMemXfer(const TwainTriplet &t) {
     WriteLog("CDataSource::OnImageMemXfer(), (m_State == STATE6) = \"%s\".", state6 ? "TRUE" : "FALSE");
     IScanJob *job = m_source.Job();
     if (!job)
-        return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageMemXfer(), 3.");
+        return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageMemXfer(), no job.");
     // A feeder job opens the image of its next sheet here. Asked of every
     // feeder page, not only from the second sheet on: after a page that
     // failed midway the job waits before its next sheet even on sheet one,
@@ -314,7 +313,7 @@ TW_UINT16 CTransfers::OnImageMemXfer(const TwainTriplet &t) {
     bool end = false;
     try {
         size = ReadFully(*job, dest, want, end);
-    } catch (TW_UINT16) {
+    } catch (const CTwainFailure &) {
         return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageMemXfer(), 4.");
     }
     b.Delivered(size, v.page.bitsPerPixel);
@@ -401,7 +400,7 @@ TW_UINT16 CTransfers::OnImageNativeXfer(const TwainTriplet &t) {
         if (job->Advance() == JOB_OK) {
             try {
                 dib = BuildDib(*job, View());
-            } catch (TW_UINT16) {
+            } catch (const CTwainFailure &) {
                 readFailed = true;
             }
         }
@@ -463,17 +462,17 @@ TW_UINT16 CTransfers::OnImageFileXfer(const TwainTriplet &t) {
         return FailLogged(TWCC_BADPROTOCOL, "CDataSource::OnImageFileXfer(), 2.");
     IScanJob *job = m_source.EnsureJob();
     if (!job)
-        return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), 3.");
+        return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), no job.");
     const std::string name = m_source.XferFileName();
     {
-        CAutoHandle file = OpenForWriting(name, CREATE_ALWAYS);
+        CAutoFile file = OpenForWriting(name, CREATE_ALWAYS);
         // Nothing of the page was read: it is still whole on the server for
         // a transfer to a file that can be written.
         if (!file)
-            return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), 3.");
+            return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), file not opened.");
         try {
             WriteBmpFile(*job, file.Get());
-        } catch (TW_UINT16) {
+        } catch (const CTwainFailure &) {
             job->SetResult(JOB_FILE_ERROR);
         }
     }
