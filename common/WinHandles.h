@@ -46,9 +46,74 @@ struct GlobalTraits {
     static void Close(HGLOBAL h) { ::GlobalFree(h); }
 };
 
+// Files and searches say "none" with INVALID_HANDLE_VALUE, not null.
+struct FileTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::CloseHandle(h); }
+};
+struct FindTraits {
+    static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
+    static void Close(HANDLE h) { ::FindClose(h); }
+};
+struct WindowTraits {
+    static HWND Invalid() { return nullptr; }
+    static void Close(HWND h) { ::DestroyWindow(h); }
+};
+struct GdiObjectTraits {
+    static HGDIOBJ Invalid() { return nullptr; }
+    static void Close(HGDIOBJ h) { ::DeleteObject(h); }
+};
+struct MemoryDcTraits {
+    static HDC Invalid() { return nullptr; }
+    static void Close(HDC h) { ::DeleteDC(h); }
+};
+
 using CAutoHandle = CScopedHandle<HANDLE, KernelHandleTraits>;
+using CAutoFile = CScopedHandle<HANDLE, FileTraits>;
+using CAutoFind = CScopedHandle<HANDLE, FindTraits>;
 using CAutoModule = CScopedHandle<HMODULE, ModuleTraits>;
 using CGlobalMem = CScopedHandle<HGLOBAL, GlobalTraits>;
+// A window this code created and destroys.
+using CAutoWindow = CScopedHandle<HWND, WindowTraits>;
+// A pen, brush, font or bitmap this code created.
+using CGdiObject = CScopedHandle<HGDIOBJ, GdiObjectTraits>;
+// A device context from CreateCompatibleDC.
+using CMemoryDc = CScopedHandle<HDC, MemoryDcTraits>;
+
+// A window's device context for one scope (GetDC / ReleaseDC).
+class CWindowDc {
+public:
+    explicit CWindowDc(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
+    ~CWindowDc() {
+        if (m_dc)
+            ::ReleaseDC(m_hwnd, m_dc);
+    }
+    CWindowDc(const CWindowDc &) = delete;
+    CWindowDc &operator=(const CWindowDc &) = delete;
+    HDC Get() const { return m_dc; }
+    explicit operator bool() const { return m_dc != nullptr; }
+
+private:
+    HWND m_hwnd;
+    HDC m_dc;
+};
+
+// An object selected into a device context for one scope; the one it
+// replaced is selected back, so the object can be deleted afterwards.
+class CSelectedObject {
+public:
+    CSelectedObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(::SelectObject(dc, object)) {}
+    ~CSelectedObject() {
+        if (m_old && m_old != HGDI_ERROR)
+            ::SelectObject(m_dc, m_old);
+    }
+    CSelectedObject(const CSelectedObject &) = delete;
+    CSelectedObject &operator=(const CSelectedObject &) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
 
 // Keeps a movable global block locked for one scope.
 template <typename T> class CGlobalLock {

@@ -4,16 +4,13 @@
 
 #include <windows.h>
 
-class CCancelDlg {
+#include "DialogBase.h"
+
+class CCancelDlg : public CDialogBase {
 public:
     CCancelDlg(HINSTANCE module, HWND parent);
-    ~CCancelDlg();
-    CCancelDlg(const CCancelDlg &) = delete;
-    CCancelDlg &operator=(const CCancelDlg &) = delete;
-
-    HWND Hwnd() const { return m_hwnd; }
+    ~CCancelDlg() override;
 
 private:
-    HWND m_hwnd = nullptr;
     HWND m_parent = nullptr;
 };

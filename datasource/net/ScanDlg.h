@@ -8,20 +8,15 @@
 #include <functional>
 #include <string>
 
+#include "DialogBase.h"
 #include "ModuleStrings_win.h"
 
-class CScanDlg {
+class CScanDlg : public CDialogBase {
 public:
     enum class Kind { Scan, Prescan };
 
     CScanDlg(Kind kind, HINSTANCE module, HWND parent, std::function<void()> onCancel);
-    ~CScanDlg();
-    CScanDlg(const CScanDlg &) = delete;
-    CScanDlg &operator=(const CScanDlg &) = delete;
-
-    HWND Hwnd() const { return m_hwnd; }
-    bool IsOpen() const { return m_hwnd != nullptr; }
-    void Close();
+    void Close() { DestroyDialog(); }
 
     // "%d枚目" for page n, nothing for 0.
     void SetPage(int32_t page);
@@ -33,10 +28,9 @@ public:
     void Repaint();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
     CModuleStrings m_strings;
-    HWND m_hwnd = nullptr;
     std::function<void()> m_onCancel;
     bool m_stopped = false;
     DWORD m_lastRefresh = 0;

@@ -26,39 +26,31 @@ CMainDlg::~CMainDlg() {
 }
 
 bool CMainDlg::Create(HWND parent) {
-    if (m_hwnd)
+    if (IsOpen())
         return true;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    HWND hwnd = ::CreateDialogParamW(TheApp().Instance(), MAKEINTRESOURCEW(IDD_MAIN), parent, DlgProc,
-                                     reinterpret_cast<LPARAM>(this));
-    return hwnd != nullptr && m_hwnd == hwnd;
+    return CreateDialogFrom(TheApp().Instance(), IDD_MAIN, parent);
 }
 
 void CMainDlg::Show() {
-    if (m_hwnd)
-        ::ShowWindow(m_hwnd, SW_SHOW);
-}
-
-void CMainDlg::Destroy() {
-    if (m_hwnd)
-        ::DestroyWindow(m_hwnd);
-    m_hwnd = nullptr;
+    if (IsOpen())
+        ::ShowWindow(Hwnd(), SW_SHOW);
 }
 
 void CMainDlg::Enable(bool enable) {
-    if (m_hwnd)
-        ::EnableWindow(m_hwnd, enable ? TRUE : FALSE);
+    if (Hwnd())
+        ::EnableWindow(Hwnd(), enable ? TRUE : FALSE);
 }
 
 void CMainDlg::SetScanButtonText(const wchar_t *text) {
-    if (m_hwnd)
-        ::SetDlgItemTextW(m_hwnd, IDC_SCAN, text);
+    if (Hwnd())
+        ::SetDlgItemTextW(Hwnd(), IDC_SCAN, text);
 }
 
 void CMainDlg::RefreshState() {
-    if (m_hwnd)
-        ::InvalidateRect(m_hwnd, nullptr, TRUE);
+    if (Hwnd())
+        ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 CScanArea CMainDlg::ScanArea() const {
@@ -77,25 +69,7 @@ void CMainDlg::OnControlKey(bool down) {
 }
 
 bool CMainDlg::IsDialogMsg(const MSG *msg) {
-    return m_hwnd && ::IsDialogMessageW(m_hwnd, const_cast<MSG *>(msg));
-}
-
-INT_PTR CALLBACK CMainDlg::DlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_INITDIALOG) {
-        auto *self = reinterpret_cast<CMainDlg *>(lParam);
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, lParam);
-        self->m_hwnd = hwnd;
-        return self->OnInitDialog();
-    }
-    auto *self = reinterpret_cast<CMainDlg *>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return FALSE;
-    INT_PTR result = self->OnMessage(msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        self->m_hwnd = nullptr;
-    }
-    return result;
+    return Hwnd() && ::IsDialogMessageW(Hwnd(), const_cast<MSG *>(msg));
 }
 
 INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
@@ -117,8 +91,8 @@ INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
 
 BOOL CMainDlg::OnInitDialog() {
     HINSTANCE hInst = TheApp().Instance();
-    ::SetWindowTextW(m_hwnd, LoadResString(hInst, IDS_APP_TITLE).c_str());
-    HWND tabs = ::GetDlgItem(m_hwnd, IDC_TABS);
+    ::SetWindowTextW(Hwnd(), LoadResString(hInst, IDS_APP_TITLE).c_str());
+    HWND tabs = ::GetDlgItem(Hwnd(), IDC_TABS);
     const UINT tabIds[] = {IDS_TAB_BASIC, IDS_TAB_QUALITY, IDS_TAB_INPUT};
     for (int i = 0; i < 3; ++i) {
         std::wstring text = LoadResString(hInst, tabIds[i]);
@@ -127,12 +101,12 @@ BOOL CMainDlg::OnInitDialog() {
         item.pszText = text.data();
         ::SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
     }
-    HWND units = ::GetDlgItem(m_hwnd, IDC_UNIT);
+    HWND units = ::GetDlgItem(Hwnd(), IDC_UNIT);
     for (const wchar_t *unit : {L"mm", L"inch", L"pt", L"級"})
         ::SendMessageW(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
     ::SendMessageW(units, CB_SETCURSEL, 0, 0);
-    ::CheckRadioButton(m_hwnd, IDC_PAPER_PLATEN, IDC_PAPER_FEEDER, IDC_PAPER_PLATEN);
-    ::SetFocus(::GetDlgItem(m_hwnd, IDC_PRESCAN));
+    ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER, IDC_PAPER_PLATEN);
+    ::SetFocus(::GetDlgItem(Hwnd(), IDC_PRESCAN));
     return FALSE;
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "DialogBase.h"
 #include "WinHandles.h"
 
 class CDataSource;
@@ -22,19 +23,16 @@ struct CScanArea {
     int32_t resolution = 0;
 };
 
-class CMainDlg {
+class CMainDlg : public CDialogBase {
 public:
     enum class PointerMode { Select, ZoomIn, ZoomOut, Hand };
 
     explicit CMainDlg(CDataSource &source);
-    ~CMainDlg();
-    CMainDlg(const CMainDlg &) = delete;
-    CMainDlg &operator=(const CMainDlg &) = delete;
+    ~CMainDlg() override;
 
     bool Create(HWND parent);
     void Show();
-    void Destroy();
-    HWND Hwnd() const { return m_hwnd; }
+    void Destroy() { DestroyDialog(); }
     void Enable(bool enable);
     void SetScanButtonText(const wchar_t *text);
     // Lets the dialog catch up after the source changed its state.
@@ -57,14 +55,12 @@ public:
     static CMainDlg *Registered() { return s_mainDlg; }
 
 private:
-    static INT_PTR CALLBACK DlgProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
-    BOOL OnInitDialog();
+    INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    BOOL OnInitDialog() override;
     void OnCommand(UINT id);
 
     static CMainDlg *s_mainDlg;
     CDataSource &m_source;
-    HWND m_hwnd = nullptr;
     PointerMode m_pointer = PointerMode::Select;
     CGlobalMem m_heldImage;
     CScanArea m_area;
