@@ -191,6 +191,16 @@ bool CJpegEncoder::AllocatePlanes() {
 bool CJpegEncoder::Start(CComFile *stream) {
     if (m_started || !stream)
         return CJpegLibrary::Fail(kJpegErrProcess);
+    if (!ValidateComponents() || !ComputeMcuGeometry() || !ComputeRestartInterval())
+        return false;
+    BindTables();
+    if (!AllocatePlanes())
+        return false;
+    WriteHeader(stream);
+    return true;
+}
+
+bool CJpegEncoder::ValidateComponents() {
     const int count = m_header.componentCount;
     if (count == 0 || m_header.width == 0)
         return CJpegLibrary::Fail(kJpegErrImageSize);
@@ -198,39 +208,52 @@ bool CJpegEncoder::Start(CComFile *stream) {
         return CJpegLibrary::Fail(kJpegErrNotImplemented);
     if (count == 1)
         m_header.components[0].h = m_header.components[0].v = 1;
-    m_maxH = m_maxV = 1;
     for (int c = 0; c < count; ++c) {
         const JpegComponentInfo &ci = m_header.components[c];
         if (!m_quantUsed[ci.quantTable])
             return CJpegLibrary::Fail(kJpegErrQuantId);
         if (!m_huffmanUsed[ci.dcTable] || !m_huffmanUsed[kHuffAc0 + ci.acTable])
             return CJpegLibrary::Fail(kJpegErrHuffmanId);
+    }
+    return true;
+}
+
+bool CJpegEncoder::ComputeMcuGeometry() {
+    const int count = m_header.componentCount;
+    m_maxH = m_maxV = 1;
+    int blocks = 0;
+    for (int c = 0; c < count; ++c) {
+        const JpegComponentInfo &ci = m_header.components[c];
         m_maxH = ci.h > m_maxH ? ci.h : m_maxH;
         m_maxV = ci.v > m_maxV ? ci.v : m_maxV;
+        blocks += ci.h * ci.v;
     }
     // A baseline decoder takes at most ten blocks per interleaved MCU.
-    int blocks = 0;
-    for (int c = 0; c < count; ++c)
-        blocks += m_header.components[c].h * m_header.components[c].v;
     if (count > 1 && blocks > kMaxBlocksPerMcu)
         return CJpegLibrary::Fail(kJpegErrSampling);
     m_mcuWidth = 8 * m_maxH;
     m_mcuHeight = 8 * m_maxV;
     m_mcusPerRow = (m_header.width + m_mcuWidth - 1) / m_mcuWidth;
     m_paddedWidth = m_mcusPerRow * m_mcuWidth;
+    return true;
+}
 
+bool CJpegEncoder::ComputeRestartInterval() {
     int64_t interval = m_restartInterval;
     if (interval == 0 && m_restartRows > 0)
         interval = int64_t(m_mcusPerRow) * m_restartRows;
     if (interval > kMaxRestartInterval)
         return CJpegLibrary::Fail(kJpegErrRestartTooBig);
     m_header.restartInterval = static_cast<int>(interval);
+    return true;
+}
 
+void CJpegEncoder::BindTables() {
     for (int t = 0; t < 4; ++t) {
         m_header.quantTables[t] = nullptr;
         m_header.huffmanTables[t] = nullptr;
     }
-    for (int c = 0; c < count; ++c) {
+    for (int c = 0; c < m_header.componentCount; ++c) {
         const JpegComponentInfo &ci = m_header.components[c];
         m_header.quantTables[ci.quantTable] = m_quant[ci.quantTable];
         m_quantizer[ci.quantTable].SetTable(m_quant[ci.quantTable]);
@@ -239,16 +262,15 @@ bool CJpegEncoder::Start(CComFile *stream) {
     }
     m_header.comment = &m_comment;
     m_header.appSegments = &m_apps;
-    if (!AllocatePlanes())
-        return false;
+}
 
+void CJpegEncoder::WriteHeader(CComFile *stream) {
     m_output.reset(new CJpegOutput(stream));
     m_huffmanEncoder.reset(new CJpegHuffmanEncoder(*m_output));
     m_markers.reset(new CJpegMarkerWriter(*m_output));
     m_markers->WriteHeader(m_header);
     m_restartsLeft = m_header.restartInterval;
     m_started = true;
-    return true;
 }
 
 bool CJpegEncoder::WriteRows(const uint8_t *rows, int count, size_t stride) {

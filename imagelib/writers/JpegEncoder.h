@@ -63,7 +63,15 @@ public:
 
 private:
     CJpegEncoder() = default;
+    // The stages of Start: check the components and their tables, the MCU
+    // geometry, the restart interval, tables bound to the header, the
+    // sample planes, then the header written.
+    bool ValidateComponents();
+    bool ComputeMcuGeometry();
+    bool ComputeRestartInterval();
+    void BindTables();
     bool AllocatePlanes();
+    void WriteHeader(CComFile *stream);
     void EncodeMcuRow();
     void Downsample(int component);
     void EncodeMcu(int mcuX);

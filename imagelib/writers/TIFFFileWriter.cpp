@@ -93,6 +93,26 @@ void CTIFFFileWriter::FreePage() {
 void CTIFFFileWriter::BeginPage(uint32_t width, uint32_t height, int kind, bool planar,
                                 int bitsPerSample, int compression, uint32_t xResolution,
                                 uint32_t yResolution, bool photometricFlag, uint32_t stripTarget) {
+    ValidatePage(width, height, kind, compression, stripTarget);
+    FreePage();
+    ++m_pageCount;
+    StartIfd();
+    m_width = width;
+    m_height = height;
+    m_kind = kind;
+    m_bitsPerSample = kind == kTiffBilevel ? 1 : bitsPerSample;
+    m_compression = compression;
+    m_xResolution = xResolution;
+    m_yResolution = yResolution;
+    m_resolutionUnit = 2;
+    SetSampleLayout(planar, photometricFlag);
+    SetStripGeometry(stripTarget);
+    BuildTags();
+    WriteIfd();
+}
+
+void CTIFFFileWriter::ValidatePage(uint32_t width, uint32_t height, int kind, int compression,
+                                   uint32_t stripTarget) {
     const bool fax = compression == kCompressG3 || compression == kCompressG4;
     if (kind < kTiffBilevel || kind > kTiffCmyk || (fax && kind != kTiffBilevel))
         RaiseImageError(kErrTiffPixelType);
@@ -112,24 +132,22 @@ void CTIFFFileWriter::BeginPage(uint32_t width, uint32_t height, int kind, bool 
         default:
             RaiseImageError(kErrInvalidArg);
     }
-    FreePage();
-    ++m_pageCount;
+}
+
+void CTIFFFileWriter::StartIfd() {
+    // An IFD starts on a word boundary.
     m_ifdOffset = Offset();
     if (m_ifdOffset & 1) {
         const uint8_t pad = 0;
         m_stream->Write(&pad, 1);
         ++m_ifdOffset;
     }
-    m_width = width;
-    m_height = height;
-    m_kind = kind;
-    m_bitsPerSample = kind == kTiffBilevel ? 1 : bitsPerSample;
-    m_compression = compression;
-    m_xResolution = xResolution;
-    m_yResolution = yResolution;
-    m_resolutionUnit = 2;
+}
+
+void CTIFFFileWriter::SetSampleLayout(bool planar, bool photometricFlag) {
+    const bool fax = m_compression == kCompressG3 || m_compression == kCompressG4;
     m_planarConfiguration = 1;
-    switch (kind) {
+    switch (m_kind) {
         case kTiffBilevel:
         case kTiffGray:
             m_samplesPerPixel = 1;
@@ -137,24 +155,26 @@ void CTIFFFileWriter::BeginPage(uint32_t width, uint32_t height, int kind, bool 
             break;
         case kTiffRgb:
         case kTiffCmyk:
-            m_samplesPerPixel = kind == kTiffRgb ? 3 : 4;
-            m_photometric = kind == kTiffRgb ? 2 : 5;
+            m_samplesPerPixel = m_kind == kTiffRgb ? 3 : 4;
+            m_photometric = m_kind == kTiffRgb ? 2 : 5;
             m_planarConfiguration = planar ? 2 : 1;
             break;
     }
     m_planeCount = m_planarConfiguration == 2 ? m_samplesPerPixel : 1;
-    uint64_t bits = m_planarConfiguration == 2 ? m_bitsPerSample
-                                               : uint64_t(m_samplesPerPixel) * m_bitsPerSample;
+}
+
+void CTIFFFileWriter::SetStripGeometry(uint32_t stripTarget) {
+    const uint64_t bits = m_planarConfiguration == 2
+                              ? m_bitsPerSample
+                              : uint64_t(m_samplesPerPixel) * m_bitsPerSample;
     m_rowBytes = static_cast<uint32_t>((m_width * bits + 7) / 8);
     m_rowsPerStrip = m_rowBytes && m_rowBytes <= stripTarget ? stripTarget / m_rowBytes : 1;
-    if (compression == kCompressJpeg && m_rowsPerStrip < kMinJpegRows)
+    if (m_compression == kCompressJpeg && m_rowsPerStrip < kMinJpegRows)
         m_rowsPerStrip = kMinJpegRows;
     m_stripBytes = m_rowsPerStrip * m_rowBytes;
     m_stripsPerPlane = (m_height + m_rowsPerStrip - 1) / m_rowsPerStrip;
     for (int p = 0; p < m_planeCount; ++p)
         m_strips[p].data = Allocate(m_stripBytes);
-    BuildTags();
-    WriteIfd();
 }
 
 CTIFFTagWriter *CTIFFFileWriter::AddTag(uint16_t tag, uint16_t type, uint32_t count,

@@ -64,6 +64,13 @@ public:
 
 private:
     uint32_t Offset();
+    // The stages of BeginPage: the page checked, the IFD's place, the
+    // sample layout, the strip geometry, then the tags and the IFD itself.
+    void ValidatePage(uint32_t width, uint32_t height, int kind, int compression,
+                      uint32_t stripTarget);
+    void StartIfd();
+    void SetSampleLayout(bool planar, bool photometricFlag);
+    void SetStripGeometry(uint32_t stripTarget);
     void BuildTags();
     CTIFFTagWriter *AddTag(uint16_t tag, uint16_t type, uint32_t count, uint32_t value);
     void WriteIfd();
