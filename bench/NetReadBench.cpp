@@ -33,9 +33,10 @@ uint64_t ReadOverSocket(const std::string &body) {
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     uint64_t image = 0;
     if (s != INVALID_SOCKET && connect(s, reinterpret_cast<sockaddr *>(&addr), sizeof addr) == 0) {
-        const std::string request = "POST /cgi-bin/scanner.dll HTTP/1.1\r\nHost: 127.0.0.1\r\n"
-                                    "Content-Length: " + std::to_string(body.size()) +
-                                    "\r\nConnection: close\r\n\r\n" + body;
+        const std::string request =
+            "POST /cgi-bin/scanner.dll HTTP/1.1\r\nHost: 127.0.0.1\r\n"
+            "Content-Length: " +
+            std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
         send(s, request.data(), static_cast<int>(request.size()), 0);
         std::vector<char> big(1 << 20);
         std::string head;

@@ -6,7 +6,8 @@
 
 #include <utility>
 
-template <typename H, typename Traits> class CScopedHandle {
+template <typename H, typename Traits>
+class CScopedHandle {
 public:
     CScopedHandle() = default;
     explicit CScopedHandle(H h) : m_h(h) {}
@@ -116,9 +117,11 @@ private:
 };
 
 // Keeps a movable global block locked for one scope.
-template <typename T> class CGlobalLock {
+template <typename T>
+class CGlobalLock {
 public:
-    explicit CGlobalLock(HGLOBAL h) : m_h(h), m_p(h ? static_cast<T *>(::GlobalLock(h)) : nullptr) {}
+    explicit CGlobalLock(HGLOBAL h)
+        : m_h(h), m_p(h ? static_cast<T *>(::GlobalLock(h)) : nullptr) {}
     ~CGlobalLock() {
         if (m_p)
             ::GlobalUnlock(m_h);

@@ -4,11 +4,13 @@
 #include "DSCaps.h"
 
 namespace {
-constexpr TW_UINT32 kXferCountAll = 0xffff; // -1 as TW_INT16: as many pages as there are
-} // namespace
+constexpr TW_UINT32 kXferCountAll = 0xffff;  // -1 as TW_INT16: as many pages as there are
+}  // namespace
 
 CDSCaps::CXferCount::CXferCount() : COneValue(CAP_XFERCOUNT, TWTY_INT16, kXferCountAll) {}
-HGLOBAL CDSCaps::CXferCount::GetDefault() { return MakeOneValue(TWTY_INT16, kXferCountAll); }
+HGLOBAL CDSCaps::CXferCount::GetDefault() {
+    return MakeOneValue(TWTY_INT16, kXferCountAll);
+}
 
 CDSCaps::CCompression::CCompression() : CEnumeration(ICAP_COMPRESSION, TWTY_UINT16, {TWCP_NONE}) {}
 
@@ -21,10 +23,14 @@ CDSCaps::CUnits::CUnits() : CEnumeration(ICAP_UNITS, TWTY_UINT16, {TWUN_INCHES})
 CDSCaps::CXferMech::CXferMech()
     : CEnumeration(ICAP_XFERMECH, TWTY_UINT16, {TWSX_NATIVE, TWSX_FILE, TWSX_MEMORY}, 2, 2) {}
 
-CDSCaps::CBitDepth::CBitDepth(const CPixelType &pixelType) : CValue(ICAP_BITDEPTH), m_pixelType(pixelType) {
-    m_lists[TWPT_BW] = std::make_unique<CEnumeration>(ICAP_BITDEPTH, TWTY_UINT16, std::vector<TW_UINT32>{1});
-    m_lists[TWPT_GRAY] = std::make_unique<CEnumeration>(ICAP_BITDEPTH, TWTY_UINT16, std::vector<TW_UINT32>{8, 14});
-    m_lists[TWPT_RGB] = std::make_unique<CEnumeration>(ICAP_BITDEPTH, TWTY_UINT16, std::vector<TW_UINT32>{24, 42});
+CDSCaps::CBitDepth::CBitDepth(const CPixelType &pixelType)
+    : CValue(ICAP_BITDEPTH), m_pixelType(pixelType) {
+    m_lists[TWPT_BW] =
+        std::make_unique<CEnumeration>(ICAP_BITDEPTH, TWTY_UINT16, std::vector<TW_UINT32>{1});
+    m_lists[TWPT_GRAY] =
+        std::make_unique<CEnumeration>(ICAP_BITDEPTH, TWTY_UINT16, std::vector<TW_UINT32>{8, 14});
+    m_lists[TWPT_RGB] =
+        std::make_unique<CEnumeration>(ICAP_BITDEPTH, TWTY_UINT16, std::vector<TW_UINT32>{24, 42});
 }
 
 CDSCaps::CEnumeration &CDSCaps::CBitDepth::Current() const {
@@ -34,10 +40,18 @@ CDSCaps::CEnumeration &CDSCaps::CBitDepth::Current() const {
     return *it->second;
 }
 
-TW_UINT16 CDSCaps::CBitDepth::Set(TW_UINT16 conType, HGLOBAL container) { return Current().Set(conType, container); }
-HGLOBAL CDSCaps::CBitDepth::GetDefault() { return Current().GetDefault(); }
-HGLOBAL CDSCaps::CBitDepth::GetCurrent() { return Current().GetCurrent(); }
-HGLOBAL CDSCaps::CBitDepth::Get() { return Current().Get(); }
+TW_UINT16 CDSCaps::CBitDepth::Set(TW_UINT16 conType, HGLOBAL container) {
+    return Current().Set(conType, container);
+}
+HGLOBAL CDSCaps::CBitDepth::GetDefault() {
+    return Current().GetDefault();
+}
+HGLOBAL CDSCaps::CBitDepth::GetCurrent() {
+    return Current().GetCurrent();
+}
+HGLOBAL CDSCaps::CBitDepth::Get() {
+    return Current().Get();
+}
 
 TW_UINT16 CDSCaps::CBitDepth::DepthFor(TW_UINT16 pixelType) const {
     auto it = m_lists.find(pixelType);
@@ -47,20 +61,29 @@ TW_UINT16 CDSCaps::CBitDepth::DepthFor(TW_UINT16 pixelType) const {
 }
 
 CDSCaps::CBitOrder::CBitOrder() : COneValue(ICAP_BITORDER, TWTY_UINT16, TWBO_MSBFIRST) {}
-HGLOBAL CDSCaps::CBitOrder::GetDefault() { return MakeOneValue(TWTY_UINT16, TWBO_MSBFIRST); }
+HGLOBAL CDSCaps::CBitOrder::GetDefault() {
+    return MakeOneValue(TWTY_UINT16, TWBO_MSBFIRST);
+}
 
 CDSCaps::CXResolution::CXResolution(HINSTANCE hInst)
-    : CRange(ICAP_XRESOLUTION, hInst, IDS_XRES_MIN, IDS_XRES_MAX, IDS_XRES_STEP, IDS_XRES_DEFAULT) {}
+    : CRange(ICAP_XRESOLUTION, hInst, IDS_XRES_MIN, IDS_XRES_MAX, IDS_XRES_STEP, IDS_XRES_DEFAULT) {
+}
 CDSCaps::CYResolution::CYResolution(HINSTANCE hInst)
-    : CRange(ICAP_YRESOLUTION, hInst, IDS_XRES_MIN, IDS_XRES_MAX, IDS_XRES_STEP, IDS_XRES_DEFAULT) {}
+    : CRange(ICAP_YRESOLUTION, hInst, IDS_XRES_MIN, IDS_XRES_MAX, IDS_XRES_STEP, IDS_XRES_DEFAULT) {
+}
 
-CDSCaps::CPixelFlavor::CPixelFlavor() : CEnumeration(ICAP_PIXELFLAVOR, TWTY_UINT16, {TWPF_CHOCOLATE}) {}
-CDSCaps::CPlanarChunky::CPlanarChunky() : CEnumeration(ICAP_PLANARCHUNKY, TWTY_UINT16, {TWPC_CHUNKY}) {}
+CDSCaps::CPixelFlavor::CPixelFlavor()
+    : CEnumeration(ICAP_PIXELFLAVOR, TWTY_UINT16, {TWPF_CHOCOLATE}) {}
+CDSCaps::CPlanarChunky::CPlanarChunky()
+    : CEnumeration(ICAP_PLANARCHUNKY, TWTY_UINT16, {TWPC_CHUNKY}) {}
 CDSCaps::CSupportedSizes::CSupportedSizes()
-    : CEnumeration(ICAP_SUPPORTEDSIZES, TWTY_UINT16, {TWSS_NONE, TWSS_A3, TWSS_A4LETTER, TWSS_JISB4, TWSS_B5LETTER}) {}
+    : CEnumeration(ICAP_SUPPORTEDSIZES, TWTY_UINT16,
+                   {TWSS_NONE, TWSS_A3, TWSS_A4LETTER, TWSS_JISB4, TWSS_B5LETTER}) {}
 
 CDSCaps::CFeederEnabled::CFeederEnabled() : COneValue(CAP_FEEDERENABLED, TWTY_BOOL, FALSE) {}
-HGLOBAL CDSCaps::CFeederEnabled::GetDefault() { return MakeOneValue(TWTY_BOOL, FALSE); }
+HGLOBAL CDSCaps::CFeederEnabled::GetDefault() {
+    return MakeOneValue(TWTY_BOOL, FALSE);
+}
 
 CDSCaps::CAutoFeed::CAutoFeed(const CFeederEnabled &feeder)
     : COneValue(CAP_AUTOFEED, TWTY_BOOL, FALSE), m_feeder(feeder) {}
@@ -86,14 +109,18 @@ HGLOBAL CDSCaps::CAutoFeed::GetCurrent() {
     return COneValue::GetCurrent();
 }
 
-HGLOBAL CDSCaps::CAutoFeed::Get() { return GetCurrent(); }
+HGLOBAL CDSCaps::CAutoFeed::Get() {
+    return GetCurrent();
+}
 
 CDSCaps::CDeviceOnline::CDeviceOnline() : CFixedValue(CAP_DEVICEONLINE, TWTY_BOOL, TRUE) {}
 
 CDSCaps::CFeederLoaded::CFeederLoaded(std::function<bool()> loaded)
     : CFixedValue(CAP_FEEDERLOADED, TWTY_BOOL, FALSE), m_loaded(std::move(loaded)) {}
 
-HGLOBAL CDSCaps::CFeederLoaded::GetCurrent() { return MakeOneValue(TWTY_BOOL, m_loaded && m_loaded() ? TRUE : FALSE); }
+HGLOBAL CDSCaps::CFeederLoaded::GetCurrent() {
+    return MakeOneValue(TWTY_BOOL, m_loaded && m_loaded() ? TRUE : FALSE);
+}
 
 CDSCaps::CBrightness::CBrightness(HINSTANCE hInst)
     : CRange(ICAP_BRIGHTNESS, hInst, IDS_BRIGHTNESS_MIN, IDS_BRIGHTNESS_MAX, IDS_BRIGHTNESS_STEP,
@@ -104,9 +131,11 @@ CDSCaps::CHighlight::CHighlight(HINSTANCE hInst)
     : CRange(ICAP_HIGHLIGHT, hInst, IDS_HIGHLIGHT_MIN, IDS_HIGHLIGHT_MAX, IDS_HIGHLIGHT_STEP,
              IDS_HIGHLIGHT_DEFAULT) {}
 CDSCaps::CShadow::CShadow(HINSTANCE hInst)
-    : CRange(ICAP_SHADOW, hInst, IDS_SHADOW_MIN, IDS_SHADOW_MAX, IDS_SHADOW_STEP, IDS_SHADOW_DEFAULT) {}
+    : CRange(ICAP_SHADOW, hInst, IDS_SHADOW_MIN, IDS_SHADOW_MAX, IDS_SHADOW_STEP,
+             IDS_SHADOW_DEFAULT) {}
 CDSCaps::CContrast::CContrast(HINSTANCE hInst)
-    : CRange(ICAP_CONTRAST, hInst, IDS_CONTRAST_MIN, IDS_CONTRAST_MAX, IDS_CONTRAST_STEP, IDS_CONTRAST_DEFAULT) {}
+    : CRange(ICAP_CONTRAST, hInst, IDS_CONTRAST_MIN, IDS_CONTRAST_MAX, IDS_CONTRAST_STEP,
+             IDS_CONTRAST_DEFAULT) {}
 CDSCaps::CThreshold::CThreshold(HINSTANCE hInst)
     : CRange(ICAP_THRESHOLD, hInst, IDS_THRESHOLD_MIN, IDS_THRESHOLD_MAX, IDS_THRESHOLD_STEP,
              IDS_THRESHOLD_DEFAULT) {}
@@ -115,7 +144,9 @@ CDSCaps::CUIControllable::CUIControllable() : CFixedValue(CAP_UICONTROLLABLE, TW
 
 CDSCaps::CSupportedCaps::CSupportedCaps(std::vector<TW_UINT32> caps)
     : CValue(CAP_SUPPORTEDCAPS), m_caps(std::move(caps)) {}
-HGLOBAL CDSCaps::CSupportedCaps::Get() { return MakeArray(TWTY_UINT16, m_caps); }
+HGLOBAL CDSCaps::CSupportedCaps::Get() {
+    return MakeArray(TWTY_UINT16, m_caps);
+}
 
 CDSCaps::CEnableDSUIOnly::CEnableDSUIOnly() : CFixedValue(CAP_ENABLEDSUIONLY, TWTY_BOOL, TRUE) {}
 

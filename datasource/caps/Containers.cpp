@@ -23,7 +23,10 @@ public:
         if (!m_lock)
             throw CTwainFailure{TWCC_LOWMEMORY};
     }
-    template <typename T> T *As() const { return reinterpret_cast<T *>(m_lock.Get()); }
+    template <typename T>
+    T *As() const {
+        return reinterpret_cast<T *>(m_lock.Get());
+    }
     HGLOBAL Release() { return m_mem.Release(); }
 
 private:
@@ -56,39 +59,40 @@ size_t SmallItemSize(TW_UINT16 itemType) {
 }
 
 // Locks an application's container and checks it holds `need` bytes.
-template <typename T> T *LockChecked(CGlobalLock<T> &lock, HGLOBAL h, size_t need) {
+template <typename T>
+T *LockChecked(CGlobalLock<T> &lock, HGLOBAL h, size_t need) {
     if (!lock || ::GlobalSize(h) < need)
         throw CTwainFailure{TWCC_BADVALUE};
     return lock.Get();
 }
 
-} // namespace
+}  // namespace
 
 size_t TwainItemSize(TW_UINT16 itemType) {
     switch (itemType) {
-    case TWTY_INT8:
-    case TWTY_UINT8:
-        return 1;
-    case TWTY_INT16:
-    case TWTY_UINT16:
-    case TWTY_BOOL:
-        return 2;
-    case TWTY_INT32:
-    case TWTY_UINT32:
-    case TWTY_FIX32:
-        return 4;
-    case TWTY_FRAME:
-        return sizeof(TW_FRAME);
-    case TWTY_STR32:
-        return sizeof(TW_STR32);
-    case TWTY_STR64:
-        return sizeof(TW_STR64);
-    case TWTY_STR128:
-        return sizeof(TW_STR128);
-    case TWTY_STR255:
-        return sizeof(TW_STR255);
-    default:
-        throw CTwainFailure{TWCC_BADVALUE};
+        case TWTY_INT8:
+        case TWTY_UINT8:
+            return 1;
+        case TWTY_INT16:
+        case TWTY_UINT16:
+        case TWTY_BOOL:
+            return 2;
+        case TWTY_INT32:
+        case TWTY_UINT32:
+        case TWTY_FIX32:
+            return 4;
+        case TWTY_FRAME:
+            return sizeof(TW_FRAME);
+        case TWTY_STR32:
+            return sizeof(TW_STR32);
+        case TWTY_STR64:
+            return sizeof(TW_STR64);
+        case TWTY_STR128:
+            return sizeof(TW_STR128);
+        case TWTY_STR255:
+            return sizeof(TW_STR255);
+        default:
+            throw CTwainFailure{TWCC_BADVALUE};
     }
 }
 
@@ -100,7 +104,9 @@ TW_FIX32 ToFix32(double value) {
     return fix;
 }
 
-double FromFix32(TW_FIX32 fix) { return fix.Whole + fix.Frac / 65536.0; }
+double FromFix32(TW_FIX32 fix) {
+    return fix.Whole + fix.Frac / 65536.0;
+}
 
 TW_UINT32 Fix32Bits(double value) {
     TW_FIX32 fix = ToFix32(value);
@@ -124,8 +130,8 @@ HGLOBAL MakeOneValue(TW_UINT16 itemType, TW_UINT32 value) {
     return c.Release();
 }
 
-HGLOBAL MakeEnumeration(TW_UINT16 itemType, const std::vector<TW_UINT32> &items, TW_UINT32 currentIndex,
-                        TW_UINT32 defaultIndex) {
+HGLOBAL MakeEnumeration(TW_UINT16 itemType, const std::vector<TW_UINT32> &items,
+                        TW_UINT32 currentIndex, TW_UINT32 defaultIndex) {
     size_t size = SmallItemSize(itemType);
     CNewContainer c(offsetof(TW_ENUMERATION, ItemList) + size * items.size());
     auto *e = c.As<TW_ENUMERATION>();
@@ -137,10 +143,11 @@ HGLOBAL MakeEnumeration(TW_UINT16 itemType, const std::vector<TW_UINT32> &items,
     return c.Release();
 }
 
-HGLOBAL MakeRange(double minValue, double maxValue, double step, double defaultValue, double currentValue) {
+HGLOBAL MakeRange(double minValue, double maxValue, double step, double defaultValue,
+                  double currentValue) {
     CNewContainer c(sizeof(TW_RANGE));
-    *c.As<TW_RANGE>() = TW_RANGE{TWTY_FIX32,         Fix32Bits(minValue),     Fix32Bits(maxValue),
-                                 Fix32Bits(step),    Fix32Bits(defaultValue), Fix32Bits(currentValue)};
+    *c.As<TW_RANGE>() = TW_RANGE{TWTY_FIX32,      Fix32Bits(minValue),     Fix32Bits(maxValue),
+                                 Fix32Bits(step), Fix32Bits(defaultValue), Fix32Bits(currentValue)};
     return c.Release();
 }
 

@@ -23,7 +23,8 @@ double Fix32BitsToDouble(TW_UINT32 bits);
 HGLOBAL MakeOneValue(TW_UINT16 itemType, TW_UINT32 value);
 HGLOBAL MakeEnumeration(TW_UINT16 itemType, const std::vector<TW_UINT32> &items,
                         TW_UINT32 currentIndex = 0, TW_UINT32 defaultIndex = 0);
-HGLOBAL MakeRange(double minValue, double maxValue, double step, double defaultValue, double currentValue);
+HGLOBAL MakeRange(double minValue, double maxValue, double step, double defaultValue,
+                  double currentValue);
 HGLOBAL MakeArray(TW_UINT16 itemType, const std::vector<TW_UINT32> &items);
 HGLOBAL CopyContainer(HGLOBAL container);
 

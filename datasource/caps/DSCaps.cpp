@@ -19,10 +19,18 @@ TW_UINT16 CDSCaps::CValue::Reset() {
     }
 }
 
-TW_UINT16 CDSCaps::CValue::Set(TW_UINT16, HGLOBAL) { return TWCC_CAPUNSUPPORTED; }
-HGLOBAL CDSCaps::CValue::GetDefault() { throw CTwainFailure{TWCC_BADVALUE}; }
-HGLOBAL CDSCaps::CValue::GetCurrent() { throw CTwainFailure{TWCC_BADVALUE}; }
-HGLOBAL CDSCaps::CValue::Get() { throw CTwainFailure{TWCC_BADVALUE}; }
+TW_UINT16 CDSCaps::CValue::Set(TW_UINT16, HGLOBAL) {
+    return TWCC_CAPUNSUPPORTED;
+}
+HGLOBAL CDSCaps::CValue::GetDefault() {
+    throw CTwainFailure{TWCC_BADVALUE};
+}
+HGLOBAL CDSCaps::CValue::GetCurrent() {
+    throw CTwainFailure{TWCC_BADVALUE};
+}
+HGLOBAL CDSCaps::CValue::Get() {
+    throw CTwainFailure{TWCC_BADVALUE};
+}
 
 std::string CDSCaps::CValue::Text() const {
     char text[32];
@@ -48,14 +56,21 @@ TW_UINT16 CDSCaps::COneValue::Set(TW_UINT16 conType, HGLOBAL container) {
     return TWCC_SUCCESS;
 }
 
-HGLOBAL CDSCaps::COneValue::GetCurrent() { return CopyContainer(m_container.Get()); }
-HGLOBAL CDSCaps::COneValue::Get() { return GetCurrent(); }
-TW_UINT32 CDSCaps::COneValue::Value() const { return ReadOneValue(m_container.Get(), nullptr); }
+HGLOBAL CDSCaps::COneValue::GetCurrent() {
+    return CopyContainer(m_container.Get());
+}
+HGLOBAL CDSCaps::COneValue::Get() {
+    return GetCurrent();
+}
+TW_UINT32 CDSCaps::COneValue::Value() const {
+    return ReadOneValue(m_container.Get(), nullptr);
+}
 
 // ---- CEnumeration ------------------------------------------------------------------
 
-CDSCaps::CEnumeration::CEnumeration(TW_UINT16 cap, TW_UINT16 itemType, const std::vector<TW_UINT32> &items,
-                                    TW_UINT32 currentIndex, TW_UINT32 defaultIndex)
+CDSCaps::CEnumeration::CEnumeration(TW_UINT16 cap, TW_UINT16 itemType,
+                                    const std::vector<TW_UINT32> &items, TW_UINT32 currentIndex,
+                                    TW_UINT32 defaultIndex)
     : CValue(cap) {
     m_container.Reset(MakeEnumeration(itemType, items, currentIndex, defaultIndex));
 }
@@ -107,8 +122,12 @@ HGLOBAL CDSCaps::CEnumeration::GetCurrent() {
     return MakeOneValue(ReadEnumeration(m_container.Get()).itemType, ItemAt(true));
 }
 
-HGLOBAL CDSCaps::CEnumeration::Get() { return CopyContainer(m_container.Get()); }
-TW_UINT32 CDSCaps::CEnumeration::CurrentItem() const { return ItemAt(true); }
+HGLOBAL CDSCaps::CEnumeration::Get() {
+    return CopyContainer(m_container.Get());
+}
+TW_UINT32 CDSCaps::CEnumeration::CurrentItem() const {
+    return ItemAt(true);
+}
 
 // ---- CRange ----------------------------------------------------------------------------
 
@@ -117,16 +136,19 @@ double ReadNumber(HINSTANCE hInst, UINT id) {
     std::wstring text = LoadResString(hInst, id);
     return std::wcstod(text.c_str(), nullptr);
 }
-} // namespace
+}  // namespace
 
-CDSCaps::CRange::CRange(TW_UINT16 cap, HINSTANCE hInst, UINT minId, UINT maxId, UINT stepId, UINT defaultId)
+CDSCaps::CRange::CRange(TW_UINT16 cap, HINSTANCE hInst, UINT minId, UINT maxId, UINT stepId,
+                        UINT defaultId)
     : CValue(cap) {
     double def = ReadNumber(hInst, defaultId);
-    m_container.Reset(MakeRange(ReadNumber(hInst, minId), ReadNumber(hInst, maxId), ReadNumber(hInst, stepId),
-                                def, def));
+    m_container.Reset(MakeRange(ReadNumber(hInst, minId), ReadNumber(hInst, maxId),
+                                ReadNumber(hInst, stepId), def, def));
 }
 
-TW_RANGE CDSCaps::CRange::Values() const { return ReadRange(m_container.Get()); }
+TW_RANGE CDSCaps::CRange::Values() const {
+    return ReadRange(m_container.Get());
+}
 
 TW_UINT16 CDSCaps::CRange::Set(TW_UINT16 conType, HGLOBAL container) {
     TW_UINT32 value = 0;
@@ -143,10 +165,18 @@ TW_UINT16 CDSCaps::CRange::Set(TW_UINT16 conType, HGLOBAL container) {
     return TWCC_SUCCESS;
 }
 
-HGLOBAL CDSCaps::CRange::GetDefault() { return MakeOneValue(TWTY_FIX32, Values().DefaultValue); }
-HGLOBAL CDSCaps::CRange::GetCurrent() { return MakeOneValue(TWTY_FIX32, Values().CurrentValue); }
-HGLOBAL CDSCaps::CRange::Get() { return CopyContainer(m_container.Get()); }
-double CDSCaps::CRange::Current() const { return Fix32BitsToDouble(Values().CurrentValue); }
+HGLOBAL CDSCaps::CRange::GetDefault() {
+    return MakeOneValue(TWTY_FIX32, Values().DefaultValue);
+}
+HGLOBAL CDSCaps::CRange::GetCurrent() {
+    return MakeOneValue(TWTY_FIX32, Values().CurrentValue);
+}
+HGLOBAL CDSCaps::CRange::Get() {
+    return CopyContainer(m_container.Get());
+}
+double CDSCaps::CRange::Current() const {
+    return Fix32BitsToDouble(Values().CurrentValue);
+}
 
 void CDSCaps::CRange::SetCurrent(double value) {
     CGlobalLock<TW_RANGE> r(m_container.Get());
@@ -179,36 +209,38 @@ TW_UINT16 CDSCaps::Operate(TW_UINT16 msg, TW_CAPABILITY &cap) {
     // "one value" for it would make applications misread the block.
     TW_UINT16 singleType = value.ContainerType() == TWON_ARRAY ? TWON_ARRAY : TWON_ONEVALUE;
     switch (msg) {
-    case MSG_GET:
-        cap.hContainer = value.Get();
-        cap.ConType = value.ContainerType();
-        return TWCC_SUCCESS;
-    case MSG_GETCURRENT:
-        cap.hContainer = value.GetCurrent();
-        cap.ConType = singleType;
-        return TWCC_SUCCESS;
-    case MSG_GETDEFAULT:
-        cap.hContainer = value.GetDefault();
-        cap.ConType = singleType;
-        return TWCC_SUCCESS;
-    case MSG_SET:
-        if (fixedByPosition)
-            return TWCC_CAPUNSUPPORTED;
-        // A rejected value leaves the capability as it was, and the
-        // application hears so: a plain success would have it believe it
-        // gets, say, a transfer mechanism or pixel type that never comes.
-        return value.Set(cap.ConType, static_cast<HGLOBAL>(cap.hContainer));
-    case MSG_RESET:
-        if (fixedByPosition)
-            return TWCC_CAPUNSUPPORTED;
-        value.Reset();
-        return TWCC_SUCCESS;
-    default:
-        return TWCC_BADPROTOCOL;
+        case MSG_GET:
+            cap.hContainer = value.Get();
+            cap.ConType = value.ContainerType();
+            return TWCC_SUCCESS;
+        case MSG_GETCURRENT:
+            cap.hContainer = value.GetCurrent();
+            cap.ConType = singleType;
+            return TWCC_SUCCESS;
+        case MSG_GETDEFAULT:
+            cap.hContainer = value.GetDefault();
+            cap.ConType = singleType;
+            return TWCC_SUCCESS;
+        case MSG_SET:
+            if (fixedByPosition)
+                return TWCC_CAPUNSUPPORTED;
+            // A rejected value leaves the capability as it was, and the
+            // application hears so: a plain success would have it believe it
+            // gets, say, a transfer mechanism or pixel type that never comes.
+            return value.Set(cap.ConType, static_cast<HGLOBAL>(cap.hContainer));
+        case MSG_RESET:
+            if (fixedByPosition)
+                return TWCC_CAPUNSUPPORTED;
+            value.Reset();
+            return TWCC_SUCCESS;
+        default:
+            return TWCC_BADPROTOCOL;
     }
 }
 
-HGLOBAL CDSCaps::CurrentByPosition(size_t position) { return m_values.at(position)->GetCurrent(); }
+HGLOBAL CDSCaps::CurrentByPosition(size_t position) {
+    return m_values.at(position)->GetCurrent();
+}
 
 TW_UINT16 CDSCaps::BitDepthFor(TW_UINT16 pixelType) const {
     return static_cast<const CBitDepth &>(*m_values[kBitDepth]).DepthFor(pixelType);
@@ -219,14 +251,19 @@ void CDSCaps::SetPixelTypeFromColourMode(int colourMode) {
     static_cast<CPixelType &>(*m_values[kPixelType]).SelectItem(TWTY_UINT16, type);
 }
 
-double CDSCaps::XResolution() const { return static_cast<const CRange &>(*m_values[kXResolution]).Current(); }
+double CDSCaps::XResolution() const {
+    return static_cast<const CRange &>(*m_values[kXResolution]).Current();
+}
 
 TW_UINT16 CDSCaps::PixelType() const {
-    return static_cast<TW_UINT16>(static_cast<const CEnumeration &>(*m_values[kPixelType]).CurrentItem());
+    return static_cast<TW_UINT16>(
+        static_cast<const CEnumeration &>(*m_values[kPixelType]).CurrentItem());
 }
 
 bool CDSCaps::IsPlanar() const {
     return static_cast<const CEnumeration &>(*m_values[kPlanarChunky]).CurrentItem() == TWPC_PLANAR;
 }
 
-void CDSCaps::SetXResolution(double dpi) { static_cast<CRange &>(*m_values[kXResolution]).SetCurrent(dpi); }
+void CDSCaps::SetXResolution(double dpi) {
+    static_cast<CRange &>(*m_values[kXResolution]).SetCurrent(dpi);
+}

@@ -22,10 +22,12 @@ std::string TempFolder() {
 
 constexpr TW_UINT16 kCountMorePages = static_cast<TW_UINT16>(-1);
 
-} // namespace
+}  // namespace
 
 CDataSource::CDataSource(const TW_IDENTITY &appIdentity, const TW_IDENTITY &sourceIdentity)
-    : m_mainDlg(*this), m_appIdentity(appIdentity), m_sourceIdentity(sourceIdentity),
+    : m_mainDlg(*this),
+      m_appIdentity(appIdentity),
+      m_sourceIdentity(sourceIdentity),
       m_caps(TheApp().Instance(), [this] { return m_job && m_job->MorePages(); }) {
     const std::wstring &title = TheApp().AppName();
     m_instanceMutex.Reset(::CreateMutexW(nullptr, FALSE, title.c_str()));
@@ -67,20 +69,20 @@ TW_UINT16 CDataSource::OnUserInterface(const TwainTriplet &t) {
     auto *ui = reinterpret_cast<pTW_USERINTERFACE>(t.pData);
     m_uiOnly = false;
     switch (t.MSG) {
-    case MSG_ENABLEDS:
-    case MSG_ENABLEDSUIONLY:
-        if (!ui)
-            return TheApp().Fail(TWCC_BADVALUE);
-        return EnableDS(*ui, t.MSG == MSG_ENABLEDSUIONLY, ui->ShowUI);
-    case MSG_DISABLEDS:
-        if (m_state < STATE5)
-            return TheApp().Fail(TWCC_SEQERROR);
-        // A job still alive stays for MSG_CLOSEDS to end.
-        m_mainDlg.Destroy();
-        m_state = STATE4;
-        return TWRC_SUCCESS;
-    default:
-        return TheApp().Fail(TWCC_BADPROTOCOL);
+        case MSG_ENABLEDS:
+        case MSG_ENABLEDSUIONLY:
+            if (!ui)
+                return TheApp().Fail(TWCC_BADVALUE);
+            return EnableDS(*ui, t.MSG == MSG_ENABLEDSUIONLY, ui->ShowUI);
+        case MSG_DISABLEDS:
+            if (m_state < STATE5)
+                return TheApp().Fail(TWCC_SEQERROR);
+            // A job still alive stays for MSG_CLOSEDS to end.
+            m_mainDlg.Destroy();
+            m_state = STATE4;
+            return TWRC_SUCCESS;
+        default:
+            return TheApp().Fail(TWCC_BADPROTOCOL);
     }
 }
 
@@ -124,7 +126,8 @@ void CDataSource::ScanStart() {
     else
         EnsureJob();
     if (!m_job) {
-        DsMessageBox(m_mainDlg.Hwnd(), IDS_SCAN_UNAVAILABLE, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+        DsMessageBox(m_mainDlg.Hwnd(), IDS_SCAN_UNAVAILABLE,
+                     MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
         m_mainDlg.Enable(true);
         return;
     }
@@ -188,12 +191,12 @@ TW_UINT16 CDataSource::OnPendingXfers(const TwainTriplet &t) {
     if (!pending)
         return TheApp().Fail(TWCC_BADVALUE);
     switch (t.MSG) {
-    case MSG_GET:
-        return PendingGet(*pending);
-    case MSG_ENDXFER:
-        return PendingEndXfer(*pending);
-    default:
-        return PendingReset(*pending);
+        case MSG_GET:
+            return PendingGet(*pending);
+        case MSG_ENDXFER:
+            return PendingEndXfer(*pending);
+        default:
+            return PendingReset(*pending);
     }
 }
 
@@ -265,19 +268,19 @@ TW_UINT16 CDataSource::OnXferGroup(const TwainTriplet &t) {
     if (m_state > STATE6)
         return TheApp().Fail(TWCC_SEQERROR);
     switch (t.MSG) {
-    case MSG_GET:
-    case MSG_GETCURRENT:
-    case MSG_GETDEFAULT:
-    case MSG_RESET:
-        if (t.pData)
-            *reinterpret_cast<TW_UINT32 *>(t.pData) = DG_IMAGE;
-        // Transfer groups are not supported: the answer is given, but as a
-        // failure, and the condition code is left as it was.
-        return TWRC_FAILURE;
-    case MSG_SET:
-        return TheApp().Fail(TWCC_BADDEST);
-    default:
-        return TheApp().Fail(TWCC_BADPROTOCOL);
+        case MSG_GET:
+        case MSG_GETCURRENT:
+        case MSG_GETDEFAULT:
+        case MSG_RESET:
+            if (t.pData)
+                *reinterpret_cast<TW_UINT32 *>(t.pData) = DG_IMAGE;
+            // Transfer groups are not supported: the answer is given, but as a
+            // failure, and the condition code is left as it was.
+            return TWRC_FAILURE;
+        case MSG_SET:
+            return TheApp().Fail(TWCC_BADDEST);
+        default:
+            return TheApp().Fail(TWCC_BADPROTOCOL);
     }
 }
 
@@ -295,7 +298,8 @@ void CDataSource::SetXferFile(const std::string &name, TW_UINT16 format) {
 }
 
 std::string CDataSource::DefaultXferFileName() const {
-    std::string name = m_defaultFolder + LoadResStringAnsi(TheApp().Instance(), IDS_DEFAULT_XFER_FILE);
+    std::string name =
+        m_defaultFolder + LoadResStringAnsi(TheApp().Instance(), IDS_DEFAULT_XFER_FILE);
     return name.size() > 255 ? std::string() : name;
 }
 

@@ -26,8 +26,8 @@ std::optional<CDibLayout> CDibLayout::Create(int32_t width, int32_t height, int 
         return std::nullopt;
     const uint64_t bits = static_cast<uint64_t>(width) * static_cast<uint64_t>(bitsPerPixel);
     const uint64_t stride = ((bits + 31) / 32) * 4;
-    const uint64_t total = stride * static_cast<uint64_t>(height) + kFileHeaderBytes +
-                           kInfoHeaderBytes + 4u * 256u;
+    const uint64_t total =
+        stride * static_cast<uint64_t>(height) + kFileHeaderBytes + kInfoHeaderBytes + 4u * 256u;
     // The file header holds the size in 32 bits, and GlobalAlloc takes a
     // 32-bit size in the source's world; a page past 2 GiB cannot be handed over.
     if (total > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
@@ -44,9 +44,8 @@ std::optional<CDibLayout> CDibLayout::Create(int32_t width, int32_t height, int 
 
 void CDibLayout::WriteInfoHeader(uint8_t *out, PpmRounding rounding) const {
     const double perMetre = m_dpi / 0.0254;
-    const uint32_t ppm = static_cast<uint32_t>(rounding == PpmRounding::Nearest
-                                                   ? std::floor(perMetre + 0.5)
-                                                   : std::floor(perMetre));
+    const uint32_t ppm = static_cast<uint32_t>(
+        rounding == PpmRounding::Nearest ? std::floor(perMetre + 0.5) : std::floor(perMetre));
     uint8_t *p = out;
     Put32(p, kInfoHeaderBytes);
     Put32(p, static_cast<uint32_t>(m_width));
@@ -62,8 +61,7 @@ void CDibLayout::WriteInfoHeader(uint8_t *out, PpmRounding rounding) const {
     const uint32_t entries = PaletteEntries();
     for (uint32_t i = 0; i < entries; ++i) {
         // A grey ramp whose last entry is white, so 1 bit gives black and white.
-        const uint8_t grey =
-            i + 1 == entries ? 255 : static_cast<uint8_t>(i * (256u >> m_bits));
+        const uint8_t grey = i + 1 == entries ? 255 : static_cast<uint8_t>(i * (256u >> m_bits));
         *p++ = grey;
         *p++ = grey;
         *p++ = grey;

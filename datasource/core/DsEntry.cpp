@@ -42,16 +42,16 @@ TW_UINT16 Dispatch(const TwainTriplet &t) {
     if (t.DG != DG_CONTROL && t.DAT != DAT_STATUS)
         app.SetConditionCode(TWCC_SUCCESS);
     switch (t.DG) {
-    case DG_CONTROL:
-        return app.ControlMapper().Dispatch(t);
-    case DG_IMAGE:
-        return app.ImageMapper().Dispatch(t);
-    default:
-        return app.Fail(TWCC_BADPROTOCOL);
+        case DG_CONTROL:
+            return app.ControlMapper().Dispatch(t);
+        case DG_IMAGE:
+            return app.ImageMapper().Dispatch(t);
+        default:
+            return app.Fail(TWCC_BADPROTOCOL);
     }
 }
 
-} // namespace
+}  // namespace
 
 extern "C" TW_UINT16 TW_CALLINGSTYLE DS_Entry(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT,
                                               TW_UINT16 MSG, TW_MEMREF pData) {

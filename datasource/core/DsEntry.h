@@ -3,5 +3,5 @@
 
 #include "twain/twain.h"
 
-extern "C" TW_UINT16 TW_CALLINGSTYLE DS_Entry(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG,
-                                              TW_MEMREF pData);
+extern "C" TW_UINT16 TW_CALLINGSTYLE DS_Entry(pTW_IDENTITY pOrigin, TW_UINT32 DG, TW_UINT16 DAT,
+                                              TW_UINT16 MSG, TW_MEMREF pData);

@@ -19,7 +19,8 @@ uint32_t ExactRowSize(int bitsPerPixel, int32_t width) {
     if (width <= 0)
         return 0;
     const uint64_t w = static_cast<uint64_t>(width);
-    const uint64_t bytes = bitsPerPixel == 1 ? (w + 7) / 8 : w * static_cast<uint64_t>(bitsPerPixel / 8);
+    const uint64_t bytes =
+        bitsPerPixel == 1 ? (w + 7) / 8 : w * static_cast<uint64_t>(bitsPerPixel / 8);
     return bytes > UINT32_MAX ? 0 : static_cast<uint32_t>(bytes);
 }
 
@@ -32,14 +33,15 @@ std::optional<CHeldImage> CHeldImage::Parse(const uint8_t *block, size_t size) {
     const int bits = Get16(block + 14);
     const uint32_t compression = Get32(block + 16);
     const uint32_t used = Get32(block + 32);
-    if (headerSize < 40 || headerSize > size || width <= 0 || height == 0 ||
-        height == INT32_MIN || compression != 0 || (bits != 1 && bits != 8 && bits != 24))
+    if (headerSize < 40 || headerSize > size || width <= 0 || height == 0 || height == INT32_MIN ||
+        compression != 0 || (bits != 1 && bits != 8 && bits != 24))
         return std::nullopt;
     uint64_t colours = 0;
     if (bits <= 8)
         colours = used != 0 && used < (1u << bits) ? used : (1u << bits);
     const uint64_t stride = ((static_cast<uint64_t>(width) * bits + 31) / 32) * 4;
-    const uint64_t absHeight = static_cast<uint64_t>(height < 0 ? -static_cast<int64_t>(height) : height);
+    const uint64_t absHeight =
+        static_cast<uint64_t>(height < 0 ? -static_cast<int64_t>(height) : height);
     const uint64_t offset = headerSize + 4 * colours;
     if (offset + stride * absHeight > size)
         return std::nullopt;
@@ -69,7 +71,7 @@ CHeldArea CHeldImage::Area(int32_t jobWidth, int32_t jobHeight, int bitsPerPixel
         a.width = std::min(jobWidth, std::max(m_width - std::max(left, 0), 0));
         a.exactRow = ExactRowSize(bitsPerPixel, a.width);
     }
-    a.height = jobHeight > 0 ? std::min(jobHeight, std::max(m_height - std::max(top, 0), 0))
-                             : m_height;
+    a.height =
+        jobHeight > 0 ? std::min(jobHeight, std::max(m_height - std::max(top, 0), 0)) : m_height;
     return a;
 }

@@ -11,20 +11,20 @@ TW_UINT16 CImageMapper::Dispatch(const TwainTriplet &t) {
     if (!source)
         return TWRC_FAILURE;
     switch (t.DAT) {
-    case DAT_IMAGEINFO:
-        return source->Transfers().OnImageInfo(t);
-    case DAT_IMAGELAYOUT:
-        return source->Transfers().OnImageLayout(t);
-    case DAT_IMAGEMEMXFER:
-        return source->Transfers().OnImageMemXfer(t);
-    case DAT_IMAGENATIVEXFER:
-        return source->Transfers().OnImageNativeXfer(t);
-    case DAT_IMAGEFILEXFER:
-        return source->Transfers().OnImageFileXfer(t);
-    case DAT_PALETTE8:
-        return source->OnPalette8(t);
-    default:
-        // Colour responses, CIE colour and JPEG compression are not offered.
-        return TheApp().Fail(TWCC_BADPROTOCOL);
+        case DAT_IMAGEINFO:
+            return source->Transfers().OnImageInfo(t);
+        case DAT_IMAGELAYOUT:
+            return source->Transfers().OnImageLayout(t);
+        case DAT_IMAGEMEMXFER:
+            return source->Transfers().OnImageMemXfer(t);
+        case DAT_IMAGENATIVEXFER:
+            return source->Transfers().OnImageNativeXfer(t);
+        case DAT_IMAGEFILEXFER:
+            return source->Transfers().OnImageFileXfer(t);
+        case DAT_PALETTE8:
+            return source->OnPalette8(t);
+        default:
+            // Colour responses, CIE colour and JPEG compression are not offered.
+            return TheApp().Fail(TWCC_BADPROTOCOL);
     }
 }

@@ -7,7 +7,8 @@ constexpr uint32_t kDefaultMaxBuf = 0xFC00;
 constexpr uint32_t kBlockLimit = 65535;
 
 uint32_t BitsToPixels(uint64_t bytes, int bitsPerPixel) {
-    return bitsPerPixel > 0 ? static_cast<uint32_t>(bytes * 8 / static_cast<uint32_t>(bitsPerPixel)) : 0;
+    return bitsPerPixel > 0 ? static_cast<uint32_t>(bytes * 8 / static_cast<uint32_t>(bitsPerPixel))
+                            : 0;
 }
 
 }  // namespace
@@ -55,7 +56,9 @@ uint32_t CMemXferBlock::Fill(uint32_t room, uint32_t bytesPerRow, uint32_t bytes
 
 void CMemXferBlock::Delivered(uint32_t written, int bitsPerPixel) {
     bytesWritten = written;
-    rows = bytesPerRow != 0 ? static_cast<uint32_t>((uint64_t{written} + bytesPerRow - 1) / bytesPerRow) : 0;
+    rows = bytesPerRow != 0
+               ? static_cast<uint32_t>((uint64_t{written} + bytesPerRow - 1) / bytesPerRow)
+               : 0;
     if (written < bytesPerRow) {
         bytesPerRow = written;
         columns = BitsToPixels(written, bitsPerPixel);

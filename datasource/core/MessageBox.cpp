@@ -9,7 +9,7 @@ DsMessageBoxAnswerer &Answerer() {
     static DsMessageBoxAnswerer answerer;
     return answerer;
 }
-} // namespace
+}  // namespace
 
 int DsMessageBox(HWND owner, const std::wstring &text, UINT flags) {
     if (Answerer())
@@ -22,4 +22,6 @@ int DsMessageBox(HWND owner, UINT textId, UINT flags) {
     return DsMessageBox(owner, LoadResString(TheApp().Instance(), textId), flags);
 }
 
-void SetDsMessageBoxAnswerer(DsMessageBoxAnswerer answerer) { Answerer() = std::move(answerer); }
+void SetDsMessageBoxAnswerer(DsMessageBoxAnswerer answerer) {
+    Answerer() = std::move(answerer);
+}

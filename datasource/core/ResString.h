@@ -11,7 +11,8 @@ std::wstring LoadResString(HINSTANCE hInst, UINT id);
 std::string LoadResStringAnsi(HINSTANCE hInst, UINT id);
 // Copies an ANSI string into a TWAIN text field only when it fits with its
 // terminating zero; a longer text is not cut in the middle of a character.
-template <size_t N> void CopyTwainText(char (&field)[N], const std::string &text) {
+template <size_t N>
+void CopyTwainText(char (&field)[N], const std::string &text) {
     size_t n = text.size() < N ? text.copy(field, text.size()) : 0;
     field[n] = '\0';
 }

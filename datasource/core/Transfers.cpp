@@ -47,7 +47,8 @@ bool WriteAt(HANDLE file, uint64_t offset, const void *data, uint32_t bytes) {
 }
 
 std::optional<CDibLayout> LayoutOf(const CXferPage &page) {
-    return CDibLayout::Create(page.pixelWidth, page.pixelHeight, page.bitsPerPixel, page.resolution);
+    return CDibLayout::Create(page.pixelWidth, page.pixelHeight, page.bitsPerPixel,
+                              page.resolution);
 }
 
 }  // namespace
@@ -75,8 +76,9 @@ CTransfers::CPageView CTransfers::View() const {
         v.held = true;
         if (!m_source.Job())
             v.page.bitsPerPixel = image->BitCount();
-        const CHeldArea area = image->Area(v.page.pixelWidth, v.page.pixelHeight,
-                                           v.page.bitsPerPixel, v.page.leftOffset, v.page.topOffset);
+        const CHeldArea area =
+            image->Area(v.page.pixelWidth, v.page.pixelHeight, v.page.bitsPerPixel,
+                        v.page.leftOffset, v.page.topOffset);
         v.page.pixelWidth = area.width;
         v.page.pixelHeight = area.height;
         v.rowBytes = area.exactRow;
@@ -181,26 +183,26 @@ TW_UINT16 CTransfers::OnImageInfo(const TwainTriplet &t) {
 TW_UINT16 CTransfers::OnImageLayout(const TwainTriplet &t) {
     auto *layout = reinterpret_cast<pTW_IMAGELAYOUT>(t.pData);
     switch (t.MSG) {
-    case MSG_GET:
-    case MSG_GETCURRENT:
-    case MSG_GETDEFAULT: {
-        if (!layout)
-            return TheApp().Fail(TWCC_BADVALUE);
-        const CScanArea area = m_source.MainDlg().ScanArea();
-        layout->Frame.Left = PixelsToInches(area.left, area.resolution);
-        layout->Frame.Top = PixelsToInches(area.top, area.resolution);
-        layout->Frame.Right = PixelsToInches(area.left + area.width, area.resolution);
-        layout->Frame.Bottom = PixelsToInches(area.top + area.height, area.resolution);
-        layout->DocumentNumber = layout->PageNumber = layout->FrameNumber = 1;
-        return TWRC_SUCCESS;
-    }
-    case MSG_SET:
-        // The frame follows the preview's selection only; an application
-        // cannot move it, but is not told off for trying.
-        WriteLog("CDataSource::OnImageLayout(), pTWMsg->MSG=[%d].", t.MSG);
-        return TWRC_SUCCESS;
-    default:
-        return FailLogged(TWCC_BADPROTOCOL, "CDataSource::OnImageLayout(), 1.");
+        case MSG_GET:
+        case MSG_GETCURRENT:
+        case MSG_GETDEFAULT: {
+            if (!layout)
+                return TheApp().Fail(TWCC_BADVALUE);
+            const CScanArea area = m_source.MainDlg().ScanArea();
+            layout->Frame.Left = PixelsToInches(area.left, area.resolution);
+            layout->Frame.Top = PixelsToInches(area.top, area.resolution);
+            layout->Frame.Right = PixelsToInches(area.left + area.width, area.resolution);
+            layout->Frame.Bottom = PixelsToInches(area.top + area.height, area.resolution);
+            layout->DocumentNumber = layout->PageNumber = layout->FrameNumber = 1;
+            return TWRC_SUCCESS;
+        }
+        case MSG_SET:
+            // The frame follows the preview's selection only; an application
+            // cannot move it, but is not told off for trying.
+            WriteLog("CDataSource::OnImageLayout(), pTWMsg->MSG=[%d].", t.MSG);
+            return TWRC_SUCCESS;
+        default:
+            return FailLogged(TWCC_BADPROTOCOL, "CDataSource::OnImageLayout(), 1.");
     }
 }
 
@@ -234,33 +236,34 @@ TW_UINT16 CTransfers::OnSetupFileXfer(const TwainTriplet &t) {
     if (!setup)
         return TheApp().Fail(TWCC_BADVALUE);
     switch (t.MSG) {
-    case MSG_GETDEFAULT:
-        CopyName(setup->FileName, m_source.DefaultXferFileName());
-        setup->Format = TWFF_BMP;
-        setup->VRefNum = 0;
-        return TWRC_SUCCESS;
-    case MSG_SET: {
-        // Only BMP is written: a promised TIFF that arrives as a BMP opens
-        // in no TIFF reader, so any other format is refused before anything
-        // is stored or created.
-        if (setup->Format != TWFF_BMP)
-            return TheApp().Fail(TWCC_BADVALUE);
-        const std::string name(setup->FileName, strnlen(setup->FileName, sizeof(TW_STR255) - 1));
-        // The file must be creatable now, so a bad folder is refused before
-        // any page is scanned; an existing file keeps its contents for now.
-        if (!OpenForWriting(name, OPEN_ALWAYS))
-            return TheApp().Fail(TWCC_BADVALUE);
-        m_source.SetXferFile(name, setup->Format);
-        return TWRC_SUCCESS;
-    }
-    case MSG_RESET:
-        m_source.SetXferFile(m_source.DefaultXferFileName(), TWFF_BMP);
-        [[fallthrough]];
-    default:
-        CopyName(setup->FileName, m_source.XferFileName());
-        setup->Format = m_source.XferFileFormat();
-        setup->VRefNum = 0;
-        return TWRC_SUCCESS;
+        case MSG_GETDEFAULT:
+            CopyName(setup->FileName, m_source.DefaultXferFileName());
+            setup->Format = TWFF_BMP;
+            setup->VRefNum = 0;
+            return TWRC_SUCCESS;
+        case MSG_SET: {
+            // Only BMP is written: a promised TIFF that arrives as a BMP opens
+            // in no TIFF reader, so any other format is refused before anything
+            // is stored or created.
+            if (setup->Format != TWFF_BMP)
+                return TheApp().Fail(TWCC_BADVALUE);
+            const std::string name(setup->FileName,
+                                   strnlen(setup->FileName, sizeof(TW_STR255) - 1));
+            // The file must be creatable now, so a bad folder is refused before
+            // any page is scanned; an existing file keeps its contents for now.
+            if (!OpenForWriting(name, OPEN_ALWAYS))
+                return TheApp().Fail(TWCC_BADVALUE);
+            m_source.SetXferFile(name, setup->Format);
+            return TWRC_SUCCESS;
+        }
+        case MSG_RESET:
+            m_source.SetXferFile(m_source.DefaultXferFileName(), TWFF_BMP);
+            [[fallthrough]];
+        default:
+            CopyName(setup->FileName, m_source.XferFileName());
+            setup->Format = m_source.XferFileFormat();
+            setup->VRefNum = 0;
+            return TWRC_SUCCESS;
     }
 }
 
@@ -278,7 +281,8 @@ TW_UINT16 CTransfers::OnImageMemXfer(const TwainTriplet &t) {
     if (held)
         m_source.EnsureJob();
     const bool state6 = m_source.State() == STATE6;
-    WriteLog("CDataSource::OnImageMemXfer(), (m_State == STATE6) = \"%s\".", state6 ? "TRUE" : "FALSE");
+    WriteLog("CDataSource::OnImageMemXfer(), (m_State == STATE6) = \"%s\".",
+             state6 ? "TRUE" : "FALSE");
     IScanJob *job = m_source.Job();
     if (!job)
         return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageMemXfer(), no job.");
@@ -295,9 +299,10 @@ TW_UINT16 CTransfers::OnImageMemXfer(const TwainTriplet &t) {
     }
 
     const CPageView v = View();
-    CMemXferBlock b = v.held ? CMemXferBlock::HeldRow(v.rowBytes, v.page.pixelWidth, v.page.rowsDelivered)
-                             : CMemXferBlock::ServerPage(v.page.bytesPerRow, v.page.bitsPerPixel,
-                                                         v.page.pixelWidth, v.page.bytesReceived);
+    CMemXferBlock b =
+        v.held ? CMemXferBlock::HeldRow(v.rowBytes, v.page.pixelWidth, v.page.rowsDelivered)
+               : CMemXferBlock::ServerPage(v.page.bytesPerRow, v.page.bitsPerPixel,
+                                           v.page.pixelWidth, v.page.bytesReceived);
     // A handle from the application is locked for the read; a pointer is used as it is.
     const bool isHandle = (block->Memory.Flags & TWMF_HANDLE) != 0;
     CGlobalLock<char> locked(isHandle ? static_cast<HGLOBAL>(block->Memory.TheMem) : nullptr);
@@ -341,7 +346,8 @@ TW_UINT16 CTransfers::OnImageMemXfer(const TwainTriplet &t) {
 // ---- Native and file transfers ----------------------------------------------------------
 
 template <typename Store>
-bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout &dib, Store store) {
+bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout &dib,
+                          Store store) {
     // Whole server rows are read, however the server pads them; each DIB row
     // takes the pixels and as much padding as its own stride has room for.
     const uint32_t rowBytes = view.rowBytes != 0 ? view.rowBytes : dib.Stride();
@@ -353,7 +359,8 @@ bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout
             return false;
         if (filled < rowBytes && !end)
             return false;  // a stream that stopped delivering without saying so
-        if (!store(g, reinterpret_cast<const uint8_t *>(row.data()), std::min(filled, dib.Stride())))
+        if (!store(g, reinterpret_cast<const uint8_t *>(row.data()),
+                   std::min(filled, dib.Stride())))
             return false;
         if (end)
             break;
@@ -435,7 +442,8 @@ void CTransfers::WriteBmpFile(IScanJob &job, HANDLE file) {
     }
     std::vector<uint8_t> head(CDibLayout::kFileHeaderBytes + dib->BitsOffset());
     dib->WriteFileHeader(head.data());
-    dib->WriteInfoHeader(head.data() + CDibLayout::kFileHeaderBytes, CDibLayout::PpmRounding::Nearest);
+    dib->WriteInfoHeader(head.data() + CDibLayout::kFileHeaderBytes,
+                         CDibLayout::PpmRounding::Nearest);
     if (!WriteAt(file, 0, head.data(), static_cast<uint32_t>(head.size()))) {
         job.SetResult(JOB_FILE_ERROR);
         return;
@@ -469,7 +477,8 @@ TW_UINT16 CTransfers::OnImageFileXfer(const TwainTriplet &t) {
         // Nothing of the page was read: it is still whole on the server for
         // a transfer to a file that can be written.
         if (!file)
-            return FailLogged(TWCC_OPERATIONERROR, "CDataSource::OnImageFileXfer(), file not opened.");
+            return FailLogged(TWCC_OPERATIONERROR,
+                              "CDataSource::OnImageFileXfer(), file not opened.");
         try {
             WriteBmpFile(*job, file.Get());
         } catch (const CTwainFailure &) {

@@ -57,8 +57,8 @@ private:
     void KeepOrEndAfterCancel();
     // Reads the page row by row; each received row goes to `store` with its
     // index from the top. False when the job failed or was cancelled.
-    template <typename Store> bool ReadRows(IScanJob &job, const CPageView &view,
-                                            const CDibLayout &dib, Store store);
+    template <typename Store>
+    bool ReadRows(IScanJob &job, const CPageView &view, const CDibLayout &dib, Store store);
     HGLOBAL BuildDib(IScanJob &job, const CPageView &view);
     // The BMP file transfer proper; the job result says how it went.
     void WriteBmpFile(IScanJob &job, HANDLE file);

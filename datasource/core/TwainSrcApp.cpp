@@ -25,11 +25,17 @@ bool CTwainSrcApp::InitInstance(HINSTANCE hInst) {
     return !m_profileFile.empty();
 }
 
-void CTwainSrcApp::ExitInstance() { m_source.reset(); }
+void CTwainSrcApp::ExitInstance() {
+    m_source.reset();
+}
 
-void CTwainSrcApp::OpenSource(std::unique_ptr<CDataSource> source) { m_source = std::move(source); }
+void CTwainSrcApp::OpenSource(std::unique_ptr<CDataSource> source) {
+    m_source = std::move(source);
+}
 
-void CTwainSrcApp::CloseSource() { m_source.reset(); }
+void CTwainSrcApp::CloseSource() {
+    m_source.reset();
+}
 
 void CTwainSrcApp::FillIdentity() {
     m_identity = TW_IDENTITY{};
@@ -73,7 +79,7 @@ bool IsNt6OrLater() {
 bool EnsureFolder(const std::wstring &path) {
     return ::CreateDirectoryW(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
-} // namespace
+}  // namespace
 
 std::wstring CTwainSrcApp::FindProfileFile() const {
     std::wstring module = ModulePath(m_hInst);
@@ -83,7 +89,8 @@ std::wstring CTwainSrcApp::FindProfileFile() const {
         wchar_t common[MAX_PATH] = {};
         if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA | CSIDL_FLAG_CREATE, nullptr,
                                          SHGFP_TYPE_CURRENT, common))) {
-            std::wstring folder = std::wstring(common) + L"\\" + LoadResString(m_hInst, IDS_SETTINGS_FOLDER);
+            std::wstring folder =
+                std::wstring(common) + L"\\" + LoadResString(m_hInst, IDS_SETTINGS_FOLDER);
             if (EnsureFolder(folder)) {
                 size_t slash = module.find_last_of(L"\\/");
                 std::wstring base = module.substr(slash == std::wstring::npos ? 0 : slash + 1);

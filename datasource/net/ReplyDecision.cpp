@@ -10,8 +10,8 @@ constexpr int32_t kFeederEmpty = 16409;
 
 }  // namespace
 
-CReplyDecision DecideAfterReply(const char *command, const CServerReply &reply,
-                                uint32_t httpStatus, bool userCancelled) {
+CReplyDecision DecideAfterReply(const char *command, const CServerReply &reply, uint32_t httpStatus,
+                                bool userCancelled) {
     const std::string_view name(command ? command : "");
     // The end of the feeder's stack is neither shown nor waited for.
     if (name == cmd::kReadyScanPage && reply.result == kFeederEmpty)

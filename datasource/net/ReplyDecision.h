@@ -20,5 +20,5 @@ struct CReplyDecision {
 
 // command: the X_COMMAND sent; httpStatus: the answer's HTTP status;
 // userCancelled: the user has pressed Cancel.
-CReplyDecision DecideAfterReply(const char *command, const CServerReply &reply,
-                                uint32_t httpStatus, bool userCancelled);
+CReplyDecision DecideAfterReply(const char *command, const CServerReply &reply, uint32_t httpStatus,
+                                bool userCancelled);

@@ -245,9 +245,8 @@ int32_t CScanJob::Advance() {
 bool CScanJob::BeginJob() {
     const CServerSettings &srv = m_host.Server();
     const std::string body =
-        BuildBeginJobBody(m_host.RequestParams(m_prescan),
-                          FormatClientSystemText(QueryOsVersion()), LogonName(), srv.Password,
-                          CLeadByteTable::SystemCodePage());
+        BuildBeginJobBody(m_host.RequestParams(m_prescan), FormatClientSystemText(QueryOsVersion()),
+                          LogonName(), srv.Password, CLeadByteTable::SystemCodePage());
     m_session->LastReply().scanAuthentic = 0;
     const EPoll r = Poll([&] { return m_session->Command(cmd::kBeginJob, body); });
     if (m_session->LastReply().scanAuthentic == 1) {
@@ -477,7 +476,6 @@ void CScanJob::ClipToModulePageSize() {
     m_pixelWidth = std::min(m_pixelWidth, page.width);
     m_pixelHeight = std::min(m_pixelHeight, page.height);
 }
-
 
 void CScanJob::EndPage() {
     switch (m_phase) {

@@ -112,7 +112,8 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
             CloseRequest();
             return EPoll::Failed;
         }
-        const CReplyDecision d = DecideAfterReply(command, m_reply, status, m_owner.UserCancelled());
+        const CReplyDecision d =
+            DecideAfterReply(command, m_reply, status, m_owner.UserCancelled());
         if (d.showStatus)
             m_owner.ShowServerStatus(&m_reply);
         if (!d.pause)

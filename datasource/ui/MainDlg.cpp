@@ -74,18 +74,18 @@ bool CMainDlg::IsDialogMsg(const MSG *msg) {
 
 INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
     switch (msg) {
-    case WM_COMMAND:
-        OnCommand(LOWORD(wParam));
-        return TRUE;
-    case WM_CLOSE:
-        // Default handling then turns the close box into the Close button.
-        m_source.EndJob();
-        return FALSE;
-    case WM_DESTROY:
-        m_source.EndJob();
-        return FALSE;
-    default:
-        return FALSE;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam));
+            return TRUE;
+        case WM_CLOSE:
+            // Default handling then turns the close box into the Close button.
+            m_source.EndJob();
+            return FALSE;
+        case WM_DESTROY:
+            m_source.EndJob();
+            return FALSE;
+        default:
+            return FALSE;
     }
 }
 
@@ -112,22 +112,23 @@ BOOL CMainDlg::OnInitDialog() {
 
 void CMainDlg::OnCommand(UINT id) {
     switch (id) {
-    case IDC_SCAN:
-        m_source.ScanStart();
-        break;
-    case IDC_CLOSE:
-        m_source.Cancel();
-        break;
-    case IDC_SELECT_BTN:
-        m_pointer = PointerMode::Select;
-        break;
-    case IDC_HAND_BTN:
-        m_pointer = PointerMode::Hand;
-        break;
-    case IDC_ZOOM_BTN:
-        m_pointer = (::GetKeyState(VK_CONTROL) & 0x8000) ? PointerMode::ZoomOut : PointerMode::ZoomIn;
-        break;
-    default:
-        break;
+        case IDC_SCAN:
+            m_source.ScanStart();
+            break;
+        case IDC_CLOSE:
+            m_source.Cancel();
+            break;
+        case IDC_SELECT_BTN:
+            m_pointer = PointerMode::Select;
+            break;
+        case IDC_HAND_BTN:
+            m_pointer = PointerMode::Hand;
+            break;
+        case IDC_ZOOM_BTN:
+            m_pointer =
+                (::GetKeyState(VK_CONTROL) & 0x8000) ? PointerMode::ZoomOut : PointerMode::ZoomIn;
+            break;
+        default:
+            break;
     }
 }

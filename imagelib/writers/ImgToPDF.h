@@ -32,7 +32,7 @@ public:
 
     // The page box and the image's place on it, in points.
     struct Placement {
-        double width, height;   // image
+        double width, height;  // image
         double boxWidth, boxHeight;
         double x, y;
     };

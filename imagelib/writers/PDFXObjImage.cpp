@@ -79,10 +79,10 @@ std::string CPDFXObjImage::FilterLines(const CImgParam &param, const CPdfOption 
         // /EncodedByteAlign and /BlackIs1 keep their defaults.
         const short k = coder == Coder::G3 ? 0 : -1;
         const long columns = param.Width;
-        lines += option.Ascii85
-                     ? PdfFormat("/DecodeParms [ null << /K %hd /Columns %ld %s%s>> ]\n", k,
-                                 columns, "", "")
-                     : PdfFormat("/DecodeParms << /K %hd /Columns %ld %s%s>>\n", k, columns, "", "");
+        lines += option.Ascii85 ? PdfFormat("/DecodeParms [ null << /K %hd /Columns %ld %s%s>> ]\n",
+                                            k, columns, "", "")
+                                : PdfFormat("/DecodeParms << /K %hd /Columns %ld %s%s>>\n", k,
+                                            columns, "", "");
     }
     return lines;
 }
@@ -180,8 +180,7 @@ void CPDFXObjImage::End(CPDFXRefPart &xref) {
         m_jpeg->Close();
     }
     if (m_fax) {
-        const int n =
-            m_fax->End(m_codeBuffer.get(), 0, static_cast<int>(m_codeCapacity));
+        const int n = m_fax->End(m_codeBuffer.get(), 0, static_cast<int>(m_codeCapacity));
         if (n < 0)
             RaiseImageError(kErrTiffWrite);
         Emit(m_codeBuffer.get(), static_cast<size_t>(n));

@@ -17,9 +17,9 @@ public:
           ColorCompression(colorCompression),
           Ascii85(ascii85) {}
 
-    int JpegQuality = 2;                        // 1..4, 4 the finest
-    int BilevelCompression = kPdfBilevelNone;   // 1 none, 2 Group 3, 3 Group 4
-    int ColorCompression = kPdfColorNone;       // 1 none, 2 JPEG
+    int JpegQuality = 2;                       // 1..4, 4 the finest
+    int BilevelCompression = kPdfBilevelNone;  // 1 none, 2 Group 3, 3 Group 4
+    int ColorCompression = kPdfColorNone;      // 1 none, 2 JPEG
     bool Ascii85 = false;
 };
 

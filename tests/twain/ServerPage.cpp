@@ -104,7 +104,7 @@ std::string CServerPage::CheckMemoryBlocks(const std::vector<SMemBlock> &blocks,
         const bool last = i + 1 == blocks.size();
         const bool partial = b.BytesWritten < bpr;
         const uint64_t inRow = before % bpr;
-        const uint64_t fits = inRow != 0 ? std::min(room, bpr - inRow)
+        const uint64_t fits = inRow != 0   ? std::min(room, bpr - inRow)
                               : room < bpr ? room
                                            : room - room % bpr;
         std::string f;

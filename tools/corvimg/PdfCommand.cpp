@@ -48,9 +48,10 @@ bool TakePdfOptions(std::vector<std::string> &args, PdfArgs &out, std::string &e
         if (a == "--ascii85") {
             out.option.Ascii85 = true;
         } else if (a == "--bilevel") {
-            if (!hasValue || !Pick(args[++i], {{"none", kPdfBilevelNone}, {"g3", kPdfBilevelG3},
-                                               {"g4", kPdfBilevelG4}},
-                                   out.option.BilevelCompression))
+            if (!hasValue ||
+                !Pick(args[++i],
+                      {{"none", kPdfBilevelNone}, {"g3", kPdfBilevelG3}, {"g4", kPdfBilevelG4}},
+                      out.option.BilevelCompression))
                 return error = "--bilevel wants none, g3 or g4", false;
         } else if (a == "--color") {
             if (!hasValue || !Pick(args[++i], {{"none", kPdfColorNone}, {"jpeg", kPdfColorJpeg}},

@@ -7,8 +7,8 @@ namespace {
 // One value container of an item type and value, as hex.
 std::string One(TW_UINT16 type, TW_UINT32 value) {
     char hex[13];
-    std::snprintf(hex, sizeof(hex), "%02X%02X%02X%02X%02X%02X", type & 0xff, type >> 8, value & 0xff,
-                  (value >> 8) & 0xff, (value >> 16) & 0xff, value >> 24);
+    std::snprintf(hex, sizeof(hex), "%02X%02X%02X%02X%02X%02X", type & 0xff, type >> 8,
+                  value & 0xff, (value >> 8) & 0xff, (value >> 16) & 0xff, value >> 24);
     return hex;
 }
 
@@ -19,40 +19,44 @@ struct SetCase {
     TW_UINT32 value;
     TW_UINT16 rc;
     TW_UINT16 cc;
-    std::string currentAfter; // MSG_GETCURRENT after the set
-    std::string afterReset;   // MSG_GETCURRENT after MSG_RESET ("" = reset refused)
+    std::string currentAfter;  // MSG_GETCURRENT after the set
+    std::string afterReset;    // MSG_GETCURRENT after MSG_RESET ("" = reset refused)
 };
 
 const SetCase kSets[] = {
-    {"XferCountAnyValue", CAP_XFERCOUNT, TWTY_INT16, 5, TWRC_SUCCESS, 0, One(TWTY_INT16, 5), One(TWTY_INT16, 0xffff)},
+    {"XferCountAnyValue", CAP_XFERCOUNT, TWTY_INT16, 5, TWRC_SUCCESS, 0, One(TWTY_INT16, 5),
+     One(TWTY_INT16, 0xffff)},
     {"XResolutionUnbounded", ICAP_XRESOLUTION, TWTY_FIX32, Fix32Bits(12345.0), TWRC_SUCCESS, 0,
      One(TWTY_FIX32, Fix32Bits(12345.0)), One(TWTY_FIX32, Fix32Bits(400))},
-    {"GammaFraction", ICAP_GAMMA, TWTY_FIX32, Fix32Bits(2.2), TWRC_SUCCESS, 0, One(TWTY_FIX32, Fix32Bits(2.2)),
-     One(TWTY_FIX32, Fix32Bits(1.8))},
-    {"PixelTypeGray", ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY, TWRC_SUCCESS, 0, One(TWTY_UINT16, TWPT_GRAY),
-     One(TWTY_UINT16, TWPT_BW)},
+    {"GammaFraction", ICAP_GAMMA, TWTY_FIX32, Fix32Bits(2.2), TWRC_SUCCESS, 0,
+     One(TWTY_FIX32, Fix32Bits(2.2)), One(TWTY_FIX32, Fix32Bits(1.8))},
+    {"PixelTypeGray", ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY, TWRC_SUCCESS, 0,
+     One(TWTY_UINT16, TWPT_GRAY), One(TWTY_UINT16, TWPT_BW)},
     // A value that is not taken is refused, never answered as a success.
-    {"PixelTypeWrongItemTypeRefused", ICAP_PIXELTYPE, TWTY_UINT32, TWPT_GRAY, TWRC_FAILURE, TWCC_BADVALUE,
-     One(TWTY_UINT16, TWPT_RGB), One(TWTY_UINT16, TWPT_BW)},
-    {"PixelTypeUnlistedRefused", ICAP_PIXELTYPE, TWTY_UINT16, TWPT_CMYK, TWRC_FAILURE, TWCC_BADVALUE,
-     One(TWTY_UINT16, TWPT_RGB), One(TWTY_UINT16, TWPT_BW)},
-    {"XferMechNative", ICAP_XFERMECH, TWTY_UINT16, TWSX_NATIVE, TWRC_SUCCESS, 0, One(TWTY_UINT16, TWSX_NATIVE),
-     One(TWTY_UINT16, TWSX_MEMORY)},
-    {"XferMechFile", ICAP_XFERMECH, TWTY_UINT16, TWSX_FILE, TWRC_SUCCESS, 0, One(TWTY_UINT16, TWSX_FILE),
-     One(TWTY_UINT16, TWSX_MEMORY)},
+    {"PixelTypeWrongItemTypeRefused", ICAP_PIXELTYPE, TWTY_UINT32, TWPT_GRAY, TWRC_FAILURE,
+     TWCC_BADVALUE, One(TWTY_UINT16, TWPT_RGB), One(TWTY_UINT16, TWPT_BW)},
+    {"PixelTypeUnlistedRefused", ICAP_PIXELTYPE, TWTY_UINT16, TWPT_CMYK, TWRC_FAILURE,
+     TWCC_BADVALUE, One(TWTY_UINT16, TWPT_RGB), One(TWTY_UINT16, TWPT_BW)},
+    {"XferMechNative", ICAP_XFERMECH, TWTY_UINT16, TWSX_NATIVE, TWRC_SUCCESS, 0,
+     One(TWTY_UINT16, TWSX_NATIVE), One(TWTY_UINT16, TWSX_MEMORY)},
+    {"XferMechFile", ICAP_XFERMECH, TWTY_UINT16, TWSX_FILE, TWRC_SUCCESS, 0,
+     One(TWTY_UINT16, TWSX_FILE), One(TWTY_UINT16, TWSX_MEMORY)},
     {"XferMechUnlistedRefused", ICAP_XFERMECH, TWTY_UINT16, 3, TWRC_FAILURE, TWCC_BADVALUE,
      One(TWTY_UINT16, TWSX_MEMORY), One(TWTY_UINT16, TWSX_MEMORY)},
-    {"BitDepthOfRgb42", ICAP_BITDEPTH, TWTY_UINT16, 42, TWRC_SUCCESS, 0, One(TWTY_UINT16, 42), One(TWTY_UINT16, 24)},
-    {"SupportedSizesA3", ICAP_SUPPORTEDSIZES, TWTY_UINT16, TWSS_A3, TWRC_SUCCESS, 0, One(TWTY_UINT16, TWSS_A3),
-     One(TWTY_UINT16, TWSS_NONE)},
-    {"DeviceOnlineFixed", CAP_DEVICEONLINE, TWTY_BOOL, FALSE, TWRC_FAILURE, TWCC_CAPUNSUPPORTED, One(TWTY_BOOL, TRUE),
-     One(TWTY_BOOL, TRUE)},
+    {"BitDepthOfRgb42", ICAP_BITDEPTH, TWTY_UINT16, 42, TWRC_SUCCESS, 0, One(TWTY_UINT16, 42),
+     One(TWTY_UINT16, 24)},
+    {"SupportedSizesA3", ICAP_SUPPORTEDSIZES, TWTY_UINT16, TWSS_A3, TWRC_SUCCESS, 0,
+     One(TWTY_UINT16, TWSS_A3), One(TWTY_UINT16, TWSS_NONE)},
+    {"DeviceOnlineFixed", CAP_DEVICEONLINE, TWTY_BOOL, FALSE, TWRC_FAILURE, TWCC_CAPUNSUPPORTED,
+     One(TWTY_BOOL, TRUE), One(TWTY_BOOL, TRUE)},
     {"UIControllableFixed", CAP_UICONTROLLABLE, TWTY_BOOL, TRUE, TWRC_FAILURE, TWCC_CAPUNSUPPORTED,
      One(TWTY_BOOL, FALSE), One(TWTY_BOOL, FALSE)},
-    {"FeederEnabled", CAP_FEEDERENABLED, TWTY_BOOL, TRUE, TWRC_SUCCESS, 0, One(TWTY_BOOL, TRUE), One(TWTY_BOOL, FALSE)},
-    {"SupportedCapsRefused", CAP_SUPPORTEDCAPS, TWTY_UINT16, 1, TWRC_FAILURE, TWCC_CAPUNSUPPORTED, "", ""},
-    {"EnableDSUIOnlyRefused", CAP_ENABLEDSUIONLY, TWTY_BOOL, FALSE, TWRC_FAILURE, TWCC_CAPUNSUPPORTED,
-     One(TWTY_BOOL, TRUE), ""},
+    {"FeederEnabled", CAP_FEEDERENABLED, TWTY_BOOL, TRUE, TWRC_SUCCESS, 0, One(TWTY_BOOL, TRUE),
+     One(TWTY_BOOL, FALSE)},
+    {"SupportedCapsRefused", CAP_SUPPORTEDCAPS, TWTY_UINT16, 1, TWRC_FAILURE, TWCC_CAPUNSUPPORTED,
+     "", ""},
+    {"EnableDSUIOnlyRefused", CAP_ENABLEDSUIONLY, TWTY_BOOL, FALSE, TWRC_FAILURE,
+     TWCC_CAPUNSUPPORTED, One(TWTY_BOOL, TRUE), ""},
 };
 
 class CapSet : public CapTest, public ::testing::WithParamInterface<SetCase> {};
@@ -147,7 +151,8 @@ TEST_F(CapTest, QuerySupportIsNotAnswered) {
 
 TEST_F(CapTest, ColourModeOfTheSettingsPicksThePixelType) {
     CDSCaps &caps = TheApp().Source()->Caps();
-    const std::pair<int, TW_UINT16> modes[] = {{1, TWPT_GRAY}, {2, TWPT_BW}, {0, TWPT_RGB}, {7, TWPT_RGB}};
+    const std::pair<int, TW_UINT16> modes[] = {
+        {1, TWPT_GRAY}, {2, TWPT_BW}, {0, TWPT_RGB}, {7, TWPT_RGB}};
     for (auto [mode, type] : modes) {
         caps.SetPixelTypeFromColourMode(mode);
         EXPECT_EQ(Current(ICAP_PIXELTYPE), One(TWTY_UINT16, type)) << mode;
@@ -157,15 +162,18 @@ TEST_F(CapTest, ColourModeOfTheSettingsPicksThePixelType) {
 }
 
 TEST(Fix32, ConversionsRoundToNearest) {
-    const std::pair<double, TW_UINT32> values[] = {
-        {400, 0x00000190}, {-100, 0x0000ff9c}, {0.1, 0x199a0000}, {1.8, 0xcccd0001}, {-0.5, 0x8000ffff}};
+    const std::pair<double, TW_UINT32> values[] = {{400, 0x00000190},
+                                                   {-100, 0x0000ff9c},
+                                                   {0.1, 0x199a0000},
+                                                   {1.8, 0xcccd0001},
+                                                   {-0.5, 0x8000ffff}};
     for (auto [value, bits] : values) {
         EXPECT_EQ(Fix32Bits(value), bits) << value;
         EXPECT_NEAR(Fix32BitsToDouble(bits), value, 1.0 / 65536) << value;
     }
 }
 
-} // namespace
+}  // namespace
 
 // Feeder state comes from the job.
 class CapFeederLoaded : public DsTest {};

@@ -14,7 +14,8 @@ protected:
     }
     // Sends a capability message; on success returns the container as hex
     // (no spaces) and frees it.
-    TW_UINT16 Ask(TW_UINT16 cap, TW_UINT16 msg, std::string *hex = nullptr, TW_UINT16 *conType = nullptr) {
+    TW_UINT16 Ask(TW_UINT16 cap, TW_UINT16 msg, std::string *hex = nullptr,
+                  TW_UINT16 *conType = nullptr) {
         TW_CAPABILITY c{cap, 0, nullptr};
         TW_UINT16 rc = Call(DG_CONTROL, DAT_CAPABILITY, msg, &c);
         if (conType)

@@ -16,7 +16,6 @@
 
 namespace {
 
-
 class DsBehaviour : public DsTest {
 protected:
     std::vector<TW_UINT16> SentMessages() {
@@ -66,15 +65,17 @@ TEST_P(DsNotify, ButtonsSendTheirNotification) {
     EXPECT_EQ(State(), c.state);
     EXPECT_EQ(m_boxes.size(), c.boxes);
     // The dialog is disabled while the application transfers, usable otherwise.
-    EXPECT_EQ(::IsWindowEnabled(Dialog()) != FALSE, c.state == 500 && c.sent != std::vector<TW_UINT16>{MSG_CLOSEDSOK});
+    EXPECT_EQ(::IsWindowEnabled(Dialog()) != FALSE,
+              c.state == 500 && c.sent != std::vector<TW_UINT16>{MSG_CLOSEDSOK});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Buttons, DsNotify,
-    ::testing::Values(NotifyCase{"ScanReady", MSG_ENABLEDS, IDOK, true, {MSG_XFERREADY}, 600, 0},
-                      NotifyCase{"ScanFails", MSG_ENABLEDS, IDOK, false, {}, 500, 0},
-                      NotifyCase{"UiOnlyConfirms", MSG_ENABLEDSUIONLY, IDOK, true, {MSG_CLOSEDSOK}, 500, 0},
-                      NotifyCase{"CloseRequests", MSG_ENABLEDS, IDCANCEL, true, {MSG_CLOSEDSREQ}, 500, 0}),
+    ::testing::Values(
+        NotifyCase{"ScanReady", MSG_ENABLEDS, IDOK, true, {MSG_XFERREADY}, 600, 0},
+        NotifyCase{"ScanFails", MSG_ENABLEDS, IDOK, false, {}, 500, 0},
+        NotifyCase{"UiOnlyConfirms", MSG_ENABLEDSUIONLY, IDOK, true, {MSG_CLOSEDSOK}, 500, 0},
+        NotifyCase{"CloseRequests", MSG_ENABLEDS, IDCANCEL, true, {MSG_CLOSEDSREQ}, 500, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(DsBehaviour, ScanWithoutJobModuleShowsMessageAndStaysInState5) {
@@ -184,7 +185,8 @@ TEST_F(DsBehaviour, AnyNonZeroShowUiShowsTheDialog) {
 }
 
 TEST_F(DsBehaviour, UiOnlyRenamesScanButtonAndKeepsParentTitle) {
-    HWND parent = ::CreateWindowW(L"STATIC", L"CV_ScanToBox", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    HWND parent = ::CreateWindowW(L"STATIC", L"CV_ScanToBox", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                  nullptr, nullptr, nullptr);
     ASSERT_EQ(Open(), TWRC_SUCCESS);
     TW_USERINTERFACE ui{TRUE, FALSE, parent};
     ASSERT_EQ(Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDSUIONLY, &ui), TWRC_SUCCESS);
@@ -204,18 +206,30 @@ TEST_F(DsBehaviour, DialogHasTheTemplateControls) {
         int id;
         const wchar_t *text;
     };
-    const Control controls[] = {{IDC_SERVER, L"サーバー"},         {IDC_SAVE_DEST, L"保存先"},
-                                {IDC_RESET_STANDARD, L"標準に戻す"}, {IDC_VERSION, L"バージョン情報"},
-                                {IDC_FAVORITE_SAVE, L"保存..."},     {IDC_FAVORITE_LIST, L"一覧..."},
-                                {IDC_PAPER_PLATEN, L"原稿ガラス"},   {IDC_PAPER_FEEDER, L"原稿送り装置"},
-                                {IDC_PRESCAN, L"プレスキャン"},      {IDOK, L"スキャン"},
-                                {IDCANCEL, L"閉じる"},               {IDC_SELECT_BTN, L"Arrow"},
-                                {IDC_ZOOM_BTN, L"Lense"},            {IDC_HAND_BTN, L"Hand"},
-                                {IDC_PREVIEW, L""},                  {IDC_RULER_H, L""},
-                                {IDC_RULER_V, L""},                  {IDC_ESTIMATED_SIZE, L""},
-                                {IDC_FAVORITES, L""},                {IDC_UNIT, L"mm"},
-                                {IDC_TABS, L""},                     {IDC_FILENAME_EDIT, L""},
-                                {IDC_IMAGE_STATIC, L""},             {IDC_SHADOW_BTN, L"Shadow"},
+    const Control controls[] = {{IDC_SERVER, L"サーバー"},
+                                {IDC_SAVE_DEST, L"保存先"},
+                                {IDC_RESET_STANDARD, L"標準に戻す"},
+                                {IDC_VERSION, L"バージョン情報"},
+                                {IDC_FAVORITE_SAVE, L"保存..."},
+                                {IDC_FAVORITE_LIST, L"一覧..."},
+                                {IDC_PAPER_PLATEN, L"原稿ガラス"},
+                                {IDC_PAPER_FEEDER, L"原稿送り装置"},
+                                {IDC_PRESCAN, L"プレスキャン"},
+                                {IDOK, L"スキャン"},
+                                {IDCANCEL, L"閉じる"},
+                                {IDC_SELECT_BTN, L"Arrow"},
+                                {IDC_ZOOM_BTN, L"Lense"},
+                                {IDC_HAND_BTN, L"Hand"},
+                                {IDC_PREVIEW, L""},
+                                {IDC_RULER_H, L""},
+                                {IDC_RULER_V, L""},
+                                {IDC_ESTIMATED_SIZE, L""},
+                                {IDC_FAVORITES, L""},
+                                {IDC_UNIT, L"mm"},
+                                {IDC_TABS, L""},
+                                {IDC_FILENAME_EDIT, L""},
+                                {IDC_IMAGE_STATIC, L""},
+                                {IDC_SHADOW_BTN, L"Shadow"},
                                 {IDC_HIGHLIGHT_BTN, L"Highlight"}};
     for (const Control &c : controls) {
         HWND item = ::GetDlgItem(Dialog(), c.id);
@@ -243,7 +257,9 @@ TEST_F(DsBehaviour, DialogHasTheTemplateControls) {
 
 TEST_F(DsBehaviour, DefaultIdentityAnswersGetWithoutLookingAtOrigin) {
     TW_IDENTITY id{};
-    ASSERT_EQ(DS_Entry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, reinterpret_cast<TW_MEMREF>(&id)), TWRC_SUCCESS);
+    ASSERT_EQ(
+        DS_Entry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_GET, reinterpret_cast<TW_MEMREF>(&id)),
+        TWRC_SUCCESS);
     EXPECT_EQ(id.Id, 0u);
     EXPECT_EQ(id.Version.MajorNum, 7);
     EXPECT_EQ(id.Version.MinorNum, 0);
@@ -368,7 +384,8 @@ protected:
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
-        EXPECT_TRUE(::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+        EXPECT_TRUE(::CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                     nullptr, &si, &pi));
         ::CloseHandle(pi.hThread);
         m_process.Reset(pi.hProcess);
         if (waitOpened) {
@@ -404,13 +421,14 @@ TEST_F(DsInstanceMutex, OtherProcessIsRefusedWhileWeHoldTheSource) {
     EXPECT_EQ(RunHolder(L"try", false), 0u);
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
 TEST_F(DsBehaviour, ProfileFileLivesInTheCommonSettingsFolder) {
     wchar_t common[MAX_PATH] = {};
-    ASSERT_TRUE(SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)));
+    ASSERT_TRUE(SUCCEEDED(
+        ::SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common)));
     EXPECT_EQ(TheApp().ProfileFile(), std::wstring(common) + L"\\Corvane QM\\ds_core_tests.INI");
     DWORD attributes = ::GetFileAttributesW((std::wstring(common) + L"\\Corvane QM").c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
@@ -428,4 +446,4 @@ TEST(TwainText, CopiedOnlyWhenItFitsWithItsTerminator) {
     }
 }
 
-} // namespace
+}  // namespace

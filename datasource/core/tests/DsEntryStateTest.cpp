@@ -6,8 +6,8 @@
 
 namespace {
 
-constexpr TW_UINT16 kKeep = 0x7777;     // condition code left untouched
-constexpr TW_UINT32 kSame = 0xffffffff; // state unchanged
+constexpr TW_UINT16 kKeep = 0x7777;      // condition code left untouched
+constexpr TW_UINT32 kSame = 0xffffffff;  // state unchanged
 
 struct Outcome {
     TW_UINT16 rc;
@@ -31,7 +31,9 @@ constexpr Outcome FailKeep{TWRC_FAILURE, kKeep, kSame};
 constexpr Outcome BadDest{TWRC_FAILURE, TWCC_BADDEST, kSame};
 constexpr Outcome Closed{TWRC_SUCCESS, kKeep, kNoSource};
 constexpr Outcome Done{TWRC_XFERDONE, kKeep, 700};
-constexpr Outcome To(TW_UINT32 state, TW_UINT16 cc = kKeep) { return {TWRC_SUCCESS, cc, state}; }
+constexpr Outcome To(TW_UINT32 state, TW_UINT16 cc = kKeep) {
+    return {TWRC_SUCCESS, cc, state};
+}
 
 const Row kRows[] = {
     {"IdentityGet", DG_CONTROL, DAT_IDENTITY, MSG_GET, Ok, Ok, Ok, Ok},
@@ -46,7 +48,8 @@ const Row kRows[] = {
     {"Disable", DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, Proto, Seq, To(400), To(400)},
     {"UserInterfaceGet", DG_CONTROL, DAT_USERINTERFACE, MSG_GET, Proto, Proto, Proto, Proto},
     {"PendingGet", DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, Proto, Ok, Ok, To(500)},
-    {"PendingEndXfer", DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, Proto, Ok, Ok, To(500, TWCC_SUCCESS)},
+    {"PendingEndXfer", DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, Proto, Ok, Ok,
+     To(500, TWCC_SUCCESS)},
     {"PendingReset", DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, Proto, Ok, Ok, To(500)},
     {"PendingSet", DG_CONTROL, DAT_PENDINGXFERS, MSG_SET, Proto, Proto, Proto, Proto},
     {"SetupMemXfer", DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, Proto, Ok, Ok, Ok},
@@ -95,7 +98,9 @@ std::vector<Case> AllCases() {
     return cases;
 }
 
-void PrintTo(const Case &c, std::ostream *os) { *os << c.row->name << " in state " << c.state; }
+void PrintTo(const Case &c, std::ostream *os) {
+    *os << c.row->name << " in state " << c.state;
+}
 
 class DsEntryStateTable : public DsTest, public ::testing::WithParamInterface<Case> {};
 
@@ -147,9 +152,10 @@ TEST_P(DsEntryStateTable, ReturnConditionAndNextState) {
 
 std::string CaseName(const ::testing::TestParamInfo<Case> &info) {
     return std::string(info.param.row->name) + "_" +
-           (info.param.state == kNoSource ? std::string("Closed") : "S" + std::to_string(info.param.state / 100));
+           (info.param.state == kNoSource ? std::string("Closed")
+                                          : "S" + std::to_string(info.param.state / 100));
 }
 
 INSTANTIATE_TEST_SUITE_P(AllTriplets, DsEntryStateTable, ::testing::ValuesIn(AllCases()), CaseName);
 
-} // namespace
+}  // namespace

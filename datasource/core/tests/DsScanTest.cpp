@@ -137,7 +137,8 @@ TEST_F(DsScan, FeederPagesArriveWholeByMemoryTransferAndTheStackEndsTheJob) {
 
 TEST_F(DsScan, SheetBrokenMidwayIsReportedAndTheNextSheetStillArrivesWhole) {
     // The first sheet's image stream breaks 5000 bytes in.
-    ASSERT_TRUE(CSimulatorClient::SetScenario({"--feeder-sheets", "2", "--drop-at", "GET_IMAGE:byte=5000"}));
+    ASSERT_TRUE(CSimulatorClient::SetScenario(
+        {"--feeder-sheets", "2", "--drop-at", "GET_IMAGE:byte=5000"}));
     Configure("127.0.0.1", CSimulatorClient::Port(), 1, 1);
     Reach(500);
     Click(IDOK);
@@ -180,7 +181,8 @@ TEST_F(DsScan, NativeTransferOfAServerPageAndCancelInTheMiddle) {
         const uint8_t *dibRow = p.Get() + 40 + (h->biHeight - 1 - g) * stride;
         const auto *src = reinterpret_cast<const uint8_t *>(sent.data()) + g * stride;
         for (uint32_t x = 0; x < row; x += 3)
-            mismatches += dibRow[x] != src[x + 2] || dibRow[x + 1] != src[x + 1] || dibRow[x + 2] != src[x];
+            mismatches +=
+                dibRow[x] != src[x + 2] || dibRow[x + 1] != src[x + 1] || dibRow[x + 2] != src[x];
     }
     EXPECT_EQ(mismatches, 0u);
     TW_PENDINGXFERS pending;

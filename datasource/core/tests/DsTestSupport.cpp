@@ -15,8 +15,9 @@ void DsTest::SetUp() {
         m_boxes.push_back(text);
         return IDOK;
     });
-    TheApp().SetScanJobFactory(
-        [this](CDataSource &) { return std::unique_ptr<IScanJob>(std::make_unique<CFakeScanJob>(m_job)); });
+    TheApp().SetScanJobFactory([this](CDataSource &) {
+        return std::unique_ptr<IScanJob>(std::make_unique<CFakeScanJob>(m_job));
+    });
     m_dsm = ::LoadLibraryW(L"TWAIN_32.DLL");
     ASSERT_NE(m_dsm, nullptr);
     auto clear = reinterpret_cast<ClearRecordedProc>(
@@ -46,7 +47,9 @@ TW_UINT16 DsTest::Status() {
     return status.ConditionCode;
 }
 
-TW_UINT32 DsTest::State() const { return TheApp().Source() ? TheApp().Source()->State() : kNoSource; }
+TW_UINT32 DsTest::State() const {
+    return TheApp().Source() ? TheApp().Source()->State() : kNoSource;
+}
 
 TW_UINT16 DsTest::Open(TW_UINT32 appId) {
     TW_IDENTITY source{};
@@ -61,7 +64,9 @@ TW_UINT16 DsTest::Enable(TW_BOOL showUI, TW_UINT16 msg) {
     return Call(DG_CONTROL, DAT_USERINTERFACE, msg, &ui);
 }
 
-HWND DsTest::Dialog() const { return TheApp().Source() ? TheApp().Source()->MainDlg().Hwnd() : nullptr; }
+HWND DsTest::Dialog() const {
+    return TheApp().Source() ? TheApp().Source()->MainDlg().Hwnd() : nullptr;
+}
 
 void DsTest::Click(int id) {
     HWND button = ::GetDlgItem(Dialog(), id);

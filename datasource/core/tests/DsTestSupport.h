@@ -77,7 +77,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void *data, TW_UINT32 appId = kAppId);
+    TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, void *data,
+                   TW_UINT32 appId = kAppId);
     TW_UINT16 Status();
     TW_UINT32 State() const;
     // Brings the source to a state (kNoSource, 400, 500 or 600).

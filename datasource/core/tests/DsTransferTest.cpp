@@ -51,7 +51,9 @@ protected:
         for (size_t i = 0; i < m_job.page.size(); ++i)
             m_job.page[i] = static_cast<uint8_t>(i * 7 + 1);
     }
-    TW_UINT16 Image(TW_UINT16 dat, TW_UINT16 msg, void *data) { return Call(DG_IMAGE, dat, msg, data); }
+    TW_UINT16 Image(TW_UINT16 dat, TW_UINT16 msg, void *data) {
+        return Call(DG_IMAGE, dat, msg, data);
+    }
     TW_UINT16 Native(HGLOBAL &dib) {
         TW_UINT32 handle = 0;
         const TW_UINT16 rc = Image(DAT_IMAGENATIVEXFER, MSG_GET, &handle);
@@ -131,7 +133,9 @@ TEST_F(DsTransfer, NativeDibOfGreyAndBilevelCarriesThePalette) {
         const uint32_t exact = c.bits == 1 ? 2 : 9;
         const uint8_t *bits = p.Get() + 40 + 4 * c.entries;
         for (int g = 0; g < 3; ++g)
-            EXPECT_EQ(std::memcmp(bits + (2 - g) * 4 * ((exact + 3) / 4), m_job.page.data() + g * exact, exact), 0);
+            EXPECT_EQ(std::memcmp(bits + (2 - g) * 4 * ((exact + 3) / 4),
+                                  m_job.page.data() + g * exact, exact),
+                      0);
         ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &m_app), TWRC_SUCCESS);
     }
 }

@@ -94,10 +94,10 @@ TEST(HeldImage, AreaFollowsTheJobWithinTheImage) {
         uint32_t row;
     };
     const Case cases[] = {
-        {0, 0, 0, 0, 10, 8, 12},   // no job size: the whole image at its stride
-        {6, 5, 0, 0, 6, 5, 6},     // the job's size, exact rows
-        {6, 5, 7, 6, 3, 2, 3},     // cut at the image's edges
-        {20, 20, 0, 0, 10, 8, 10}, // never wider than the image
+        {0, 0, 0, 0, 10, 8, 12},    // no job size: the whole image at its stride
+        {6, 5, 0, 0, 6, 5, 6},      // the job's size, exact rows
+        {6, 5, 7, 6, 3, 2, 3},      // cut at the image's edges
+        {20, 20, 0, 0, 10, 8, 10},  // never wider than the image
     };
     for (const auto &c : cases) {
         const CHeldArea a = image->Area(c.jobW, c.jobH, 8, c.left, c.top);

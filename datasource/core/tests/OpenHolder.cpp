@@ -17,7 +17,7 @@ TW_UINT16 ConditionCode(DSENTRYPROC entry, TW_IDENTITY *app) {
     entry(app, DG_CONTROL, DAT_STATUS, MSG_GET, reinterpret_cast<TW_MEMREF>(&status));
     return status.ConditionCode;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char **argv) {
     if (argc < 2)
@@ -25,7 +25,8 @@ int main(int argc, char **argv) {
     HMODULE ds = ::LoadLibraryW(L"corvsrc.ds");
     if (!ds)
         return 3;
-    auto entry = reinterpret_cast<DSENTRYPROC>(reinterpret_cast<void (*)()>(::GetProcAddress(ds, "DS_Entry")));
+    auto entry = reinterpret_cast<DSENTRYPROC>(
+        reinterpret_cast<void (*)()>(::GetProcAddress(ds, "DS_Entry")));
     if (!entry)
         return 4;
     TW_IDENTITY app{};
@@ -33,7 +34,8 @@ int main(int argc, char **argv) {
     TW_IDENTITY source{};
     entry(&app, DG_CONTROL, DAT_IDENTITY, MSG_GET, reinterpret_cast<TW_MEMREF>(&source));
     source.Id = 1;
-    TW_UINT16 rc = entry(&app, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, reinterpret_cast<TW_MEMREF>(&source));
+    TW_UINT16 rc =
+        entry(&app, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, reinterpret_cast<TW_MEMREF>(&source));
     int result = 100 * rc + (rc == TWRC_SUCCESS ? 0 : ConditionCode(entry, &app));
     if (std::strcmp(argv[1], "hold") == 0 && rc == TWRC_SUCCESS) {
         HANDLE opened = ::OpenEventW(EVENT_MODIFY_STATE, FALSE, kOpenedEvent);

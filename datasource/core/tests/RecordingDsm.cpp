@@ -8,12 +8,12 @@ std::vector<RecordedDsmCall> &Calls() {
     static std::vector<RecordedDsmCall> calls;
     return calls;
 }
-} // namespace
+}  // namespace
 
 extern "C" {
 
 TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW_UINT32 DG,
-                                                          TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData) {
+                                    TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData) {
     RecordedDsmCall call{};
     call.originId = pOrigin ? pOrigin->Id : 0xffffffff;
     call.destId = pDest ? pDest->Id : 0xffffffff;
@@ -27,7 +27,9 @@ TW_UINT16 TW_CALLINGSTYLE DSM_Entry(pTW_IDENTITY pOrigin, pTW_IDENTITY pDest, TW
     return TWRC_SUCCESS;
 }
 
-int __cdecl RecordedCount() { return static_cast<int>(Calls().size()); }
+int __cdecl RecordedCount() {
+    return static_cast<int>(Calls().size());
+}
 
 bool __cdecl RecordedCall(int index, RecordedDsmCall *call) {
     if (index < 0 || index >= RecordedCount() || !call)
@@ -36,5 +38,7 @@ bool __cdecl RecordedCall(int index, RecordedDsmCall *call) {
     return true;
 }
 
-void __cdecl ClearRecorded() { Calls().clear(); }
+void __cdecl ClearRecorded() {
+    Calls().clear();
+}
 }

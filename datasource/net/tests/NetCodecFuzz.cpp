@@ -78,8 +78,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             const bool cancelled = (size & 1) != 0;
             const CReplyDecision d = DecideAfterReply(command, r, status, cancelled);
             if (d.step == EReplyStep::Retry &&
-                (cancelled || !d.pause ||
-                 (r.recover == 0 && !(r.result == 0 && r.dataByte == 0))))
+                (cancelled || !d.pause || (r.recover == 0 && !(r.result == 0 && r.dataByte == 0))))
                 __builtin_trap();
             break;
         }

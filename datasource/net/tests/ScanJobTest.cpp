@@ -191,7 +191,9 @@ TEST_F(ScanJob, FeederSheetAfterAFailedImageGoesOnToTheNextSheet) {
         {{"--short-data", "50000"}, JOB_SERVER_ERROR, 1, true},
         // A server that will not let go of it: the job ends without another
         // box, and the page's result stays as it was.
-        {{"--short-data", "50000", "--http-status", "CANCEL_GET_IMAGE=500"}, JOB_SERVER_ERROR, 1,
+        {{"--short-data", "50000", "--http-status", "CANCEL_GET_IMAGE=500"},
+         JOB_SERVER_ERROR,
+         1,
          false},
     };
     for (const Case &c : cases) {
@@ -292,24 +294,23 @@ TEST_P(ScanJobCancel, SendsTheMatchingCancelAndLeavesNoJob) {
 
 INSTANTIATE_TEST_SUITE_P(
     Phases, ScanJobCancel,
-    ::testing::Values(CancelCase{"ReadyBeginJob",
-                                 {"--ready-wait", "READY_BEGIN_JOB=100000"},
-                                 "CANCEL_BEGIN_JOB",
-                                 JOB_BEGUN},
-                      CancelCase{"ReadyBeginJobRefusedByTheServer",
-                                 {"--ready-wait", "READY_BEGIN_JOB=100000", "--result",
-                                  "CANCEL_BEGIN_JOB=16411"},
-                                 "CANCEL_BEGIN_JOB",
-                                 JOB_BEGUN,
-                                 JOB_SERVER_ERROR,
-                                 2,
-                                 1},
-                      CancelCase{"ReadyScanPage",
-                                 {"--ready-wait", "READY_SCANPAGE=100000"},
-                                 "CANCEL_SCANPAGE",
-                                 PAGE_BEGUN},
-                      CancelCase{
-                          "ImageRead", {"--image-rate", "300000"}, "CANCEL_GET_IMAGE", IMAGE_OPEN}),
+    ::testing::Values(
+        CancelCase{"ReadyBeginJob",
+                   {"--ready-wait", "READY_BEGIN_JOB=100000"},
+                   "CANCEL_BEGIN_JOB",
+                   JOB_BEGUN},
+        CancelCase{"ReadyBeginJobRefusedByTheServer",
+                   {"--ready-wait", "READY_BEGIN_JOB=100000", "--result", "CANCEL_BEGIN_JOB=16411"},
+                   "CANCEL_BEGIN_JOB",
+                   JOB_BEGUN,
+                   JOB_SERVER_ERROR,
+                   2,
+                   1},
+        CancelCase{"ReadyScanPage",
+                   {"--ready-wait", "READY_SCANPAGE=100000"},
+                   "CANCEL_SCANPAGE",
+                   PAGE_BEGUN},
+        CancelCase{"ImageRead", {"--image-rate", "300000"}, "CANCEL_GET_IMAGE", IMAGE_OPEN}),
     [](const auto &info) { return info.param.name; });
 
 // A server that answers "wait" again and again: the pause between its

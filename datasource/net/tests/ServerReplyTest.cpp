@@ -51,9 +51,10 @@ TEST(ParseReplyText, BeginJobWithoutSessionLeavesMinusOne) {
 TEST(ParseReplyText, OnlyRecoverAndTheSessionOutliveANewAttempt) {
     CServerReply r;
     ParseReplyText("Y_RESULT=0\nY_SESSION=7\n", r, cmd::kBeginJob);
-    ParseReplyText("Y_RESULT=16401\nY_STATUS=3\nY_RECOVER=1\nY_READY=1\nY_PIXEL_WIDTH=9\n"
-                   "Y_PIXEL_HEIGHT=8\nY_COLOR_MODE=2\n",
-                   r, cmd::kReadyScanPage);
+    ParseReplyText(
+        "Y_RESULT=16401\nY_STATUS=3\nY_RECOVER=1\nY_READY=1\nY_PIXEL_WIDTH=9\n"
+        "Y_PIXEL_HEIGHT=8\nY_COLOR_MODE=2\n",
+        r, cmd::kReadyScanPage);
     r.dataByte = 500;
     r.rowBytes = 40;
     r.ClearForAttempt();
@@ -61,8 +62,8 @@ TEST(ParseReplyText, OnlyRecoverAndTheSessionOutliveANewAttempt) {
     EXPECT_EQ(r.result, 16401);
     EXPECT_EQ(r.recover, 1);
     EXPECT_EQ(r.session, 7);
-    const int32_t cleared[] = {r.status, r.ready, r.pixelWidth, r.pixelHeight,
-                               r.colorMode, r.dataByte, r.rowBytes, r.scanAuthentic};
+    const int32_t cleared[] = {r.status,    r.ready,    r.pixelWidth, r.pixelHeight,
+                               r.colorMode, r.dataByte, r.rowBytes,   r.scanAuthentic};
     for (int32_t v : cleared)
         EXPECT_EQ(v, 0);
 }

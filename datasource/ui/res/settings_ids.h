@@ -41,8 +41,8 @@
 #define IDS_MAG_FIXED_FIRST 4121  // seven preset ratios
 #define IDS_MAG_ZOOM 4130
 #define IDS_MAG_AUTO 4140
-#define IDS_FORMAT_FIRST 5101  // five output formats
-#define IDS_MONO_FIRST 5211    // three two-level compressions
+#define IDS_FORMAT_FIRST 5101     // five output formats
+#define IDS_MONO_FIRST 5211       // three two-level compressions
 #define IDS_COLORCOMP_FIRST 5221  // five grey/colour compressions
 #define IDS_ENCODE_ASCII 5301
 #define IDS_ENCODE_BINARY 5302

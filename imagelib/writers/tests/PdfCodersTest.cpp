@@ -127,7 +127,8 @@ TEST(PdfImagePipe, PassesTheJpegFileUnchanged) {
         file.Open(kOpenReadWrite);
         encode(file);
         std::vector<uint8_t> piped;
-        CPDFImagePipe pipe([&](const uint8_t *b, size_t n) { piped.insert(piped.end(), b, b + n); });
+        CPDFImagePipe pipe(
+            [&](const uint8_t *b, size_t n) { piped.insert(piped.end(), b, b + n); });
         encode(pipe);
         EXPECT_EQ(piped, std::vector<uint8_t>(file.Data(), file.Data() + file.Length()));
         EXPECT_EQ(pipe.BytesPassed(), piped.size());

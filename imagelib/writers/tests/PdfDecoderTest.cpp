@@ -120,8 +120,7 @@ const char *EncodingOf(const TestPage &page, const CPdfOption &option) {
 // Odd widths and heights, pages of every pixel type in one file.
 std::vector<TestPage> MixedPages() {
     return {MakePage(kPixelBilevel, 333, 310, Pattern::F),
-            MakePage(kPixelGray, 301, 303, Pattern::F),
-            MakePage(kPixelRgb, 305, 300, Pattern::F),
+            MakePage(kPixelGray, 301, 303, Pattern::F), MakePage(kPixelRgb, 305, 300, Pattern::F),
             MakePage(kPixelBilevel, 1001, 320, Pattern::LongRuns),
             MakePage(kPixelBilevel, 307, 301, Pattern::Random)};
 }
@@ -129,8 +128,8 @@ std::vector<TestPage> MixedPages() {
 struct OptionCase {
     int bilevel, color;
     bool ascii85;
-} const kOptionCases[] = {{1, 1, false}, {2, 2, false}, {3, 2, true}, {2, 1, true},
-                          {3, 1, false}, {1, 2, true}};
+} const kOptionCases[] = {{1, 1, false}, {2, 2, false}, {3, 2, true},
+                          {2, 1, true},  {3, 1, false}, {1, 2, true}};
 
 }  // namespace
 
@@ -148,7 +147,8 @@ TEST(PdfDecoder, QpdfAcceptsAndPopplerExtractsTheInputPixels) {
         EXPECT_EQ(InfoNumber(info.out, "Pages"), 5) << info.out;
         EXPECT_NE(info.out.find("PDF version:     1.2\n"), std::string::npos) << info.out;
 
-        const std::vector<std::string> list = Lines(RunTool("pdfimages -list " + Quote(pdf.path)).out);
+        const std::vector<std::string> list =
+            Lines(RunTool("pdfimages -list " + Quote(pdf.path)).out);
         ASSERT_EQ(list.size(), pages.size() + 2);
         for (size_t i = 0; i < pages.size(); ++i) {
             std::istringstream row(list[i + 2]);
@@ -190,16 +190,15 @@ TEST(PdfDecoder, QpdfAcceptsAndPopplerExtractsTheInputPixels) {
 // pixels may differ (sizes in whole hundredths of a point keep the box
 // exact).
 TEST(PdfDecoder, PagesRenderToTheInputPixels) {
-    const std::vector<TestPage> pages = {MakePage(kPixelBilevel, 325, 300, Pattern::F),
-                                         MakePage(kPixelGray, 300, 325, Pattern::F),
-                                         MakePage(kPixelRgb, 350, 300, Pattern::F),
-                                         MakePage(kPixelBilevel, 400, 350, Pattern::F)};
+    const std::vector<TestPage> pages = {
+        MakePage(kPixelBilevel, 325, 300, Pattern::F), MakePage(kPixelGray, 300, 325, Pattern::F),
+        MakePage(kPixelRgb, 350, 300, Pattern::F), MakePage(kPixelBilevel, 400, 350, Pattern::F)};
     for (const OptionCase &c : {kOptionCases[0], kOptionCases[2]}) {
         const CPdfOption option(4, c.bilevel, c.color, c.ascii85);
         ScopedPath pdf("render.pdf"), prefix("page");
         WritePdfFile(pdf.path, option, pages, 65535, 0);
-        const ToolRun r =
-            RunTool("pdftoppm -r 300 -aa no -aaVector no " + Quote(pdf.path) + " " + Quote(prefix.path));
+        const ToolRun r = RunTool("pdftoppm -r 300 -aa no -aaVector no " + Quote(pdf.path) + " " +
+                                  Quote(prefix.path));
         ASSERT_EQ(r.status, 0) << r.err;
         for (size_t i = 0; i < pages.size(); ++i) {
             ScopedPath page("unused");
@@ -213,8 +212,9 @@ TEST(PdfDecoder, PagesRenderToTheInputPixels) {
                     for (int k = 0; k < 3; ++k) {
                         const TestPage &p = pages[i];
                         uint8_t v = p.pixelType == kPixelBilevel ? (p.Black(x, y) ? 0 : 255)
-                                    : p.pixelType == kPixelGray  ? p.rows[size_t(y) * p.width + x]
-                                                                 : p.rows[(size_t(y) * p.width + x) * 3 + k];
+                                    : p.pixelType == kPixelGray
+                                        ? p.rows[size_t(y) * p.width + x]
+                                        : p.rows[(size_t(y) * p.width + x) * 3 + k];
                         expected[(size_t(y) * got.width + x) * 3 + k] = v;
                     }
             if (std::string(EncodingOf(pages[i], option)) == "jpeg")

@@ -28,7 +28,8 @@ inline std::vector<uint8_t> PaddedRows(const TestPage &page, int pad) {
 inline void WritePage(CImgToFile &writer, const TestPage &page, double dpi, size_t chunk,
                       int pad = 0) {
     const std::vector<uint8_t> rows = PaddedRows(page, pad);
-    writer.BeginPage(CImgParam(page.pixelType, page.width, page.height, page.RowBytes() + pad, dpi));
+    writer.BeginPage(
+        CImgParam(page.pixelType, page.width, page.height, page.RowBytes() + pad, dpi));
     for (size_t at = 0; at < rows.size(); at += chunk)
         writer.WriteData(std::min(chunk, rows.size() - at), rows.data() + at);
     writer.EndPage();

@@ -80,9 +80,9 @@ TEST(PdfWriter, PagePlacementFollowsSizeAndResolution) {
         {300, 300, 300, "[ 0.00 0.00 72.00 72.00 ]", "72.00 0 0 72.00 0.00 0.00 cm"},
     };
     for (const Case &c : cases) {
-        const std::string pdf =
-            PdfInMemory(Option(1, 1, false), {MakePage(kPixelBilevel, c.width, c.height, Pattern::White)},
-                        c.dpi, 1 << 20);
+        const std::string pdf = PdfInMemory(
+            Option(1, 1, false), {MakePage(kPixelBilevel, c.width, c.height, Pattern::White)},
+            c.dpi, 1 << 20);
         EXPECT_TRUE(Has(pdf, std::string("/MediaBox ") + c.box + "\n")) << c.width;
         EXPECT_TRUE(Has(pdf, std::string("q\n") + c.matrix + "\n/Im0 Do\nQ\nendstream")) << c.width;
     }
@@ -96,10 +96,13 @@ TEST(PdfWriter, FilterLinesFollowPixelTypeAndOptions) {
     } cases[] = {
         {kPixelGray, 1, 2, true, "/Filter [ /ASCII85Decode /DCTDecode ]\n"},
         {kPixelRgb, 3, 2, false, "/Filter /DCTDecode \n"},
-        {kPixelBilevel, 3, 2, false, "/Filter /CCITTFaxDecode \n/DecodeParms << /K -1 /Columns 10 >>\n"},
-        {kPixelBilevel, 2, 1, false, "/Filter /CCITTFaxDecode \n/DecodeParms << /K 0 /Columns 10 >>\n"},
+        {kPixelBilevel, 3, 2, false,
+         "/Filter /CCITTFaxDecode \n/DecodeParms << /K -1 /Columns 10 >>\n"},
+        {kPixelBilevel, 2, 1, false,
+         "/Filter /CCITTFaxDecode \n/DecodeParms << /K 0 /Columns 10 >>\n"},
         {kPixelBilevel, 2, 1, true,
-         "/Filter [ /ASCII85Decode /CCITTFaxDecode ]\n/DecodeParms [ null << /K 0 /Columns 10 >> ]\n"},
+         "/Filter [ /ASCII85Decode /CCITTFaxDecode ]\n/DecodeParms [ null << /K 0 /Columns 10 >> "
+         "]\n"},
         {kPixelBilevel, 1, 2, true, "/Filter /ASCII85Decode \n"},
         {kPixelBilevel, 1, 2, false, ""},
         {kPixelGray, 3, 1, false, ""},

@@ -35,9 +35,16 @@ struct Inputs {
 TEST(CorvimgPdf, RefusalsExit2WithoutAFile) {
     Inputs in;
     ScopedPath out("out.pdf"), missing("missing.pgm");
-    const char *refused[] = {"--bilevel g5", "--bilevel", "--color png", "--quality 5",
-                             "--quality 0", "--quality 2", "--color none --quality 3",
-                             "--dpi 0", "--chunk 0", "--lzw"};
+    const char *refused[] = {"--bilevel g5",
+                             "--bilevel",
+                             "--color png",
+                             "--quality 5",
+                             "--quality 0",
+                             "--quality 2",
+                             "--color none --quality 3",
+                             "--dpi 0",
+                             "--chunk 0",
+                             "--lzw"};
     for (const char *options : refused) {
         EXPECT_EQ(CorvimgPdf(std::string(options) + " " + out.path + " " + in.All()), 2) << options;
         EXPECT_FALSE(FileExists(out.path)) << options;

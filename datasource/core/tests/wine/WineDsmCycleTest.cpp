@@ -28,10 +28,11 @@ protected:
         ASSERT_TRUE(::CopyFileW(built.c_str(), (folder + L"\\sane.ds").c_str(), FALSE));
         m_dsm = ::LoadLibraryW(WineDsmPath().c_str());
         ASSERT_NE(m_dsm, nullptr);
-        m_entry = reinterpret_cast<DSMENTRYPROC>(reinterpret_cast<void (*)()>(::GetProcAddress(m_dsm, "DSM_Entry")));
+        m_entry = reinterpret_cast<DSMENTRYPROC>(
+            reinterpret_cast<void (*)()>(::GetProcAddress(m_dsm, "DSM_Entry")));
         ASSERT_NE(m_entry, nullptr);
-        m_parent = ::CreateWindowW(L"STATIC", L"twain test application", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr,
-                                   nullptr, nullptr, nullptr);
+        m_parent = ::CreateWindowW(L"STATIC", L"twain test application", WS_OVERLAPPEDWINDOW, 0, 0,
+                                   200, 100, nullptr, nullptr, nullptr, nullptr);
         m_app.Version.MajorNum = 1;
         m_app.ProtocolMajor = 1;
         m_app.ProtocolMinor = 8;
@@ -66,7 +67,8 @@ protected:
 TEST_F(WineDsmCycle, OpenEnableCloseRequestDisableClose) {
     ASSERT_EQ(ToDsm(DAT_PARENT, MSG_OPENDSM, &m_parent), TWRC_SUCCESS);
     bool found = false;
-    for (TW_UINT16 rc = ToDsm(DAT_IDENTITY, MSG_GETFIRST, &m_source); rc == TWRC_SUCCESS && !found;) {
+    for (TW_UINT16 rc = ToDsm(DAT_IDENTITY, MSG_GETFIRST, &m_source);
+         rc == TWRC_SUCCESS && !found;) {
         found = std::strcmp(m_source.ProductFamily, "Corvane QM") == 0;
         if (!found)
             rc = ToDsm(DAT_IDENTITY, MSG_GETNEXT, &m_source);
@@ -115,4 +117,4 @@ TEST_F(WineDsmCycle, OpenEnableCloseRequestDisableClose) {
     EXPECT_EQ(ToDsm(DAT_PARENT, MSG_CLOSEDSM, &m_parent), TWRC_SUCCESS);
 }
 
-} // namespace
+}  // namespace
