@@ -1,0 +1,13 @@
+# Windows cross build with the posix-threads mingw-w64 toolchain for the
+# processor the including file names (CORV_MINGW_PROCESSOR); test
+# executables run through Wine.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${CORV_MINGW_PROCESSOR})
+set(CMAKE_C_COMPILER ${CORV_MINGW_PROCESSOR}-w64-mingw32-gcc-posix)
+set(CMAKE_CXX_COMPILER ${CORV_MINGW_PROCESSOR}-w64-mingw32-g++-posix)
+set(CMAKE_RC_COMPILER ${CORV_MINGW_PROCESSOR}-w64-mingw32-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${CORV_MINGW_PROCESSOR}-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run)
