@@ -1,5 +1,5 @@
 // The 27 capabilities of the source, in the order of the set.
-#include "../res/corvsrc_ids.h"
+#include "res/corvsrc_ids.h"
 #include "Containers.h"
 #include "DSCaps.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "../core/ResString.h"
+#include "ResString.h"
 #include "Containers.h"
 #include "DiagLog.h"
 

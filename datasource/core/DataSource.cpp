@@ -1,6 +1,6 @@
 #include "DataSource.h"
 
-#include "../res/corvsrc_ids.h"
+#include "res/corvsrc_ids.h"
 #include "DiagLog.h"
 #include "MessageBox.h"
 #include "ResString.h"
@@ -142,6 +142,14 @@ void CDataSource::ScanStart() {
     }
     m_state = STATE6;
     Notify(MSG_XFERREADY);
+}
+
+HINSTANCE CDataSource::ResourceModule() const {
+    return TheApp().Instance();
+}
+
+double CDataSource::CurrentResolution() const {
+    return m_caps.XResolution();
 }
 
 void CDataSource::Cancel() {

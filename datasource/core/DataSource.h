@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "../caps/DSCaps.h"
-#include "../ui/MainDlg.h"
-#include "../ui/ScanRequestParams.h"
-#include "../ui/ServerSettings.h"
+#include "DSCaps.h"
+#include "MainDlg.h"
+#include "ScanRequestParams.h"
+#include "ServerSettings.h"
 #include "ScanJobLink.h"
 #include "Transfers.h"
 #include "Triplet.h"
@@ -19,7 +19,7 @@
 // TWAIN states 4 to 7 as the source counts them.
 enum : TW_UINT32 { STATE4 = 400, STATE5 = 500, STATE6 = 600, STATE7 = 700 };
 
-class CDataSource {
+class CDataSource : public IMainDlgHost {
 public:
     // Throws TWCC_MAXCONNECTIONS when another process has the source open.
     CDataSource(const TW_IDENTITY &appIdentity, const TW_IDENTITY &sourceIdentity);
@@ -55,11 +55,13 @@ public:
     TW_UINT16 OnXferGroup(const TwainTriplet &t);
     TW_UINT16 OnPalette8(const TwainTriplet &t);
 
-    // The dialog's scan button.
-    void ScanStart();
+    // IMainDlgHost. The dialog's scan button.
+    void ScanStart() override;
     // The dialog's close button: ends the job and asks to be closed.
-    void Cancel();
-    void EndJob();
+    void Cancel() override;
+    void EndJob() override;
+    HINSTANCE ResourceModule() const override;
+    double CurrentResolution() const override;
     // Sends a DAT_NULL notification to the application through the source
     // manager; silently nothing when the manager cannot be reached.
     void Notify(TW_UINT16 msg);

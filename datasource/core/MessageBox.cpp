@@ -1,6 +1,6 @@
 #include "MessageBox.h"
 
-#include "../res/corvsrc_ids.h"
+#include "res/corvsrc_ids.h"
 #include "ResString.h"
 #include "TwainSrcApp.h"
 

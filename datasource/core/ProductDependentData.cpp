@@ -1,6 +1,6 @@
 #include "ProductDependentData.h"
 
-#include "../res/corvsrc_ids.h"
+#include "res/corvsrc_ids.h"
 #include "ResString.h"
 
 void ProductDependentData::Load(HINSTANCE hInst) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../caps/Containers.h"
+#include "Containers.h"
 #include "DataSource.h"
 #include "DibLayout.h"
 #include "DiagLog.h"

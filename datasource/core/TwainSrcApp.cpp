@@ -2,7 +2,7 @@
 
 #include <shlobj.h>
 
-#include "../res/corvsrc_ids.h"
+#include "res/corvsrc_ids.h"
 #include "DataSource.h"
 #include "ResString.h"
 

@@ -4,15 +4,13 @@
 
 #include <string>
 
-#include "../core/DataSource.h"
-#include "../core/ResString.h"
-#include "../core/TwainSrcApp.h"
-#include "../res/corvsrc_ids.h"
+#include "ResString.h"
+#include "res/corvsrc_ids.h"
 #include "DiagLog.h"
 
 CMainDlg *CMainDlg::s_mainDlg = nullptr;
 
-CMainDlg::CMainDlg(CDataSource &source) : m_source(source) {
+CMainDlg::CMainDlg(IMainDlgHost &source) : m_source(source) {
     if (s_mainDlg)
         WriteLog("CMainDlg::CMainDlg(), sMainDlg not NULL.");
     else
@@ -30,7 +28,7 @@ bool CMainDlg::Create(HWND parent) {
         return true;
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
-    return CreateDialogFrom(TheApp().Instance(), IDD_MAIN, parent);
+    return CreateDialogFrom(m_source.ResourceModule(), IDD_MAIN, parent);
 }
 
 void CMainDlg::Show() {
@@ -56,7 +54,7 @@ void CMainDlg::RefreshState() {
 CScanArea CMainDlg::ScanArea() const {
     CScanArea area = m_area;
     if (area.resolution <= 0)
-        area.resolution = static_cast<int32_t>(m_source.Caps().XResolution());
+        area.resolution = static_cast<int32_t>(m_source.CurrentResolution());
     return area;
 }
 
@@ -90,7 +88,7 @@ INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
 }
 
 BOOL CMainDlg::OnInitDialog() {
-    HINSTANCE hInst = TheApp().Instance();
+    HINSTANCE hInst = m_source.ResourceModule();
     ::SetWindowTextW(Hwnd(), LoadResString(hInst, IDS_APP_TITLE).c_str());
     HWND tabs = ::GetDlgItem(Hwnd(), IDC_TABS);
     const UINT tabIds[] = {IDS_TAB_BASIC, IDS_TAB_QUALITY, IDS_TAB_INPUT};

@@ -9,9 +9,8 @@
 #include <cstdint>
 
 #include "DialogBase.h"
+#include "MainDlgHost.h"
 #include "WinHandles.h"
-
-class CDataSource;
 
 // The scan area the user selected on the preview, in pixels of the grid of
 // `resolution` dots per inch; all zero means the whole page.
@@ -27,7 +26,7 @@ class CMainDlg : public CDialogBase {
 public:
     enum class PointerMode { Select, ZoomIn, ZoomOut, Hand };
 
-    explicit CMainDlg(CDataSource &source);
+    explicit CMainDlg(IMainDlgHost &source);
     ~CMainDlg() override;
 
     bool Create(HWND parent);
@@ -60,7 +59,7 @@ private:
     void OnCommand(UINT id);
 
     static CMainDlg *s_mainDlg;
-    CDataSource &m_source;
+    IMainDlgHost &m_source;
     PointerMode m_pointer = PointerMode::Select;
     CGlobalMem m_heldImage;
     CScanArea m_area;

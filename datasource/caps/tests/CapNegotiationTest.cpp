@@ -1,6 +1,6 @@
 // MSG_SET, MSG_RESET and the rules particular to each capability.
 #include "CapTestSupport.h"
-#include "caps/Containers.h"
+#include "Containers.h"
 
 namespace {
 

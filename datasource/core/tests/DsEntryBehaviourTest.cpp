@@ -10,7 +10,7 @@
 #include <shlobj.h>
 
 #include "DiagLog.h"
-#include "core/ResString.h"
+#include "ResString.h"
 #include "DsTestSupport.h"
 #include "res/corvsrc_ids.h"
 

@@ -7,7 +7,7 @@
 #include "SettingsLocator_win.h"
 #include "SimulatorClient.h"
 #include "WinHandles.h"
-#include "core/SourceScanJob.h"
+#include "SourceScanJob.h"
 
 #include <cstdlib>
 #include <string>

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "PageGeometry.h"
-#include "core/MessageBox.h"
+#include "MessageBox.h"
 
 void DsTest::SetUp() {
     ASSERT_TRUE(TheApp().InitInstance(::GetModuleHandleW(nullptr)));

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "core/DataSource.h"
-#include "core/DsEntry.h"
-#include "core/TwainSrcApp.h"
+#include "DataSource.h"
+#include "DsEntry.h"
+#include "TwainSrcApp.h"
 #include "RecordingDsm.h"
 #include "twain/twain.h"
 

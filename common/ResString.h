@@ -1,4 +1,5 @@
-// String-table access for the data source's own resources.
+// String-table access for a module's own resources, for every folder of
+// both programs.
 #pragma once
 
 #include <windows.h>
