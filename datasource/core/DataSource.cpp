@@ -45,7 +45,7 @@ CDataSource::~CDataSource() {
         m_job->MarkEnding();
         m_job.reset();
     }
-    m_mainDlg.Destroy();
+    m_mainDlg.DestroyDialog();
     if (m_instanceMutex)
         ::ReleaseMutex(m_instanceMutex.Get());
 }
@@ -78,7 +78,7 @@ TW_UINT16 CDataSource::OnUserInterface(const TwainTriplet &t) {
             if (m_state < STATE5)
                 return TheApp().Fail(TWCC_SEQERROR);
             // A job still alive stays for MSG_CLOSEDS to end.
-            m_mainDlg.Destroy();
+            m_mainDlg.DestroyDialog();
             m_state = STATE4;
             return TWRC_SUCCESS;
         default:
@@ -95,7 +95,7 @@ TW_UINT16 CDataSource::EnableDS(const TW_USERINTERFACE &ui, bool uiOnly, TW_BOOL
     if (parent && ::IsWindow(parent))
         ::GetWindowTextW(parent, title, 256);
     m_parentTitle = title;
-    m_mainDlg.Destroy();
+    m_mainDlg.DestroyDialog();
     if (!m_mainDlg.Create(parent))
         return TheApp().Fail(TWCC_LOWMEMORY);
     m_mainDlg.Show();

@@ -3,18 +3,13 @@
 #include <string_view>
 
 #include "CommandBody.h"
-
-namespace {
-
-constexpr int32_t kFeederEmpty = 16409;
-
-}  // namespace
+#include "ServerMessages.h"
 
 CReplyDecision DecideAfterReply(const char *command, const CServerReply &reply, uint32_t httpStatus,
                                 bool userCancelled) {
     const std::string_view name(command ? command : "");
     // The end of the feeder's stack is neither shown nor waited for.
-    if (name == cmd::kReadyScanPage && reply.result == kFeederEmpty)
+    if (name == cmd::kReadyScanPage && reply.result == msgid::kFeederEmpty)
         return {EReplyStep::FeederEmpty, false, false};
     const bool answered = httpStatus == 200 && (reply.result == 0 || reply.recover != 0);
     const EReplyStep final = answered ? EReplyStep::Done : EReplyStep::Failed;

@@ -23,7 +23,7 @@ INT_PTR CScanDlg::OnMessage(UINT msg, WPARAM wp, LPARAM) {
         // Cancel marks the job and closes the dialog; the job's next poll
         // sees the mark and sends the matching cancel command.
         auto onCancel = m_onCancel;
-        Close();
+        DestroyDialog();
         if (onCancel)
             onCancel();
         return TRUE;

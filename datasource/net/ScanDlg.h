@@ -16,7 +16,6 @@ public:
     enum class Kind { Scan, Prescan };
 
     CScanDlg(Kind kind, HINSTANCE module, HWND parent, std::function<void()> onCancel);
-    void Close() { DestroyDialog(); }
 
     // "%d枚目" for page n, nothing for 0.
     void SetPage(int32_t page);

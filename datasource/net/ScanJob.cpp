@@ -264,13 +264,12 @@ bool CScanJob::BeginJob() {
     return true;
 }
 
-bool CScanJob::CancelWhileWaiting(bool (CScanJob::*cancel)()) {
+bool CScanJob::CancelWhileWaiting(bool (CScanJob::*cancel)(), bool refusalShown) {
     // The cancel dialog stands while the matching cancel command runs; the
-    // scan start then fails quietly, except when the server refused to
-    // cancel a job it has begun: that failure is the user's to see.
+    // scan start then fails quietly, unless a refused cancel is the user's
+    // to see (its result 3 or 4 then stays).
     m_cancelDlg = std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
-    const bool cancelled = (this->*cancel)();
-    if (cancelled || cancel != &CScanJob::CancelBeginJob)
+    if ((this->*cancel)() || !refusalShown)
         m_result = JOB_CANCELLED;
     return false;
 }
@@ -279,7 +278,7 @@ bool CScanJob::WaitJobReady() {
     for (;;) {
         const EPoll r = RunCommand(cmd::kReadyBeginJob);
         if (m_result == JOB_CANCELLED)
-            return CancelWhileWaiting(&CScanJob::CancelBeginJob);
+            return CancelWhileWaiting(&CScanJob::CancelBeginJob, true);
         if (r != EPoll::Done) {
             CloseProgressDialog();
             m_phase = JOB_READY;
@@ -301,7 +300,7 @@ bool CScanJob::WaitPageReady() {
     for (;;) {
         const EPoll r = RunCommand(cmd::kReadyScanPage);
         if (m_result == JOB_CANCELLED)
-            return CancelWhileWaiting(&CScanJob::CancelScanPage);
+            return CancelWhileWaiting(&CScanJob::CancelScanPage, false);
         if (r != EPoll::Done) {
             Fail();
             return false;

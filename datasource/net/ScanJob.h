@@ -121,7 +121,9 @@ private:
     bool FinishPage();
 
     // Runs a cancel command after the user pressed Cancel in a wait; false.
-    bool CancelWhileWaiting(bool (CScanJob::*cancel)());
+    // refusalShown: a server that refuses the cancel fails the scan start
+    // with its own result (a job it has begun stays open on it).
+    bool CancelWhileWaiting(bool (CScanJob::*cancel)(), bool refusalShown);
     bool CancelBeginJob();
     bool CancelScanPage();
     // Skipped after a communication error, unless a feeder job needs the

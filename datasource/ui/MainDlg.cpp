@@ -18,7 +18,7 @@ CMainDlg::CMainDlg(IMainDlgHost &source) : m_source(source) {
 }
 
 CMainDlg::~CMainDlg() {
-    Destroy();
+    DestroyDialog();
     if (s_mainDlg == this)
         s_mainDlg = nullptr;
 }

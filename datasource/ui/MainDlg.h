@@ -31,7 +31,6 @@ public:
 
     bool Create(HWND parent);
     void Show();
-    void Destroy() { DestroyDialog(); }
     void Enable(bool enable);
     void SetScanButtonText(const wchar_t *text);
     // Lets the dialog catch up after the source changed its state.
