@@ -4,10 +4,10 @@
 #include "MessageBox.h"
 #include "SettingsLocator_win.h"
 #include "TwainSrcApp.h"
-#include "res/job_ids.h"
+#include "res/net_ids.h"
 
 CSourceScanJob::CSourceScanJob(CDataSource &source)
-    : m_source(source), m_strings(TheApp().Instance()) {
+    : m_source(source), m_strings(TheApp().Instance()), m_dialogs(TheApp().Instance()) {
     LoadSettings();
     m_job = std::make_unique<CScanJob>(static_cast<CJobHost &>(*this), false);
 }

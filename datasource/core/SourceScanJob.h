@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "JobDialogs.h"
 #include "JobHost.h"
 #include "ScanJob.h"
 #include "ScanJobLink.h"
@@ -52,11 +53,13 @@ private:
     void SetCapResolution(int32_t dpi) override;
     void SetCapPixelType(int32_t colourMode) override;
     int ShowMessage(const std::wstring &text, UINT flags) override;
+    IJobDialogs &Dialogs() override { return m_dialogs; }
 
     void LoadSettings();
 
     CDataSource &m_source;
     CModuleStrings m_strings;
+    CJobDialogs m_dialogs;
     std::unique_ptr<CSettingsFiles> m_files;
     std::unique_ptr<CScanJob> m_job;
     uint32_t m_rowsDelivered = 0;

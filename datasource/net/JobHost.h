@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "JobProgress.h"
 #include "ScanRequestParams.h"
 #include "ScanSettings.h"
 #include "ServerSettings.h"
@@ -31,4 +32,6 @@ public:
     virtual void SetCapPixelType(int32_t colourMode) = 0;
     // The source's one message-box function.
     virtual int ShowMessage(const std::wstring &text, UINT flags) = 0;
+    // The progress and cancel dialogs.
+    virtual IJobDialogs &Dialogs() = 0;
 };

@@ -12,7 +12,7 @@
 #include "FormEscaper.h"
 #include "ScanRequestParams.h"
 #include "UnitConversion.h"
-#include "res/job_ids.h"
+#include "res/net_ids.h"
 
 CModulePageSize &ModulePageSize() {
     static CModulePageSize size;
@@ -116,7 +116,7 @@ void CScanJob::PumpOne() {
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
         return;
-    if (HasProgressDialog() && IsDialogMessageW(m_progress->Hwnd(), &msg))
+    if (HasProgressDialog() && IsDialogMessageW(m_progress->Window(), &msg))
         return;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
@@ -199,13 +199,13 @@ int32_t CScanJob::Advance() {
         return m_result;
     HWND main = m_host.MainWindow();
     if (m_prescan) {
-        m_progress = std::make_unique<CScanDlg>(CScanDlg::Kind::Prescan, m_host.ResourceModule(),
-                                                main, [this] { m_result = JOB_CANCELLED; });
+        m_progress = m_host.Dialogs().OpenProgress(IJobDialogs::EProgress::Prescan, main,
+                                                   [this] { m_result = JOB_CANCELLED; });
     } else if (!HasProgressDialog()) {
         if (main)
             EnableWindow(main, FALSE);
-        m_progress = std::make_unique<CScanDlg>(CScanDlg::Kind::Scan, m_host.ResourceModule(), main,
-                                                [this] { m_result = JOB_CANCELLED; });
+        m_progress = m_host.Dialogs().OpenProgress(IJobDialogs::EProgress::Scan, main,
+                                                   [this] { m_result = JOB_CANCELLED; });
     }
     m_progress->SetPage(m_pageSource != 0 ? m_pages : 0);
     m_progress->SetProgress(0, 0);
@@ -268,7 +268,7 @@ bool CScanJob::CancelWhileWaiting(bool (CScanJob::*cancel)(), bool refusalShown)
     // The cancel dialog stands while the matching cancel command runs; the
     // scan start then fails quietly, unless a refused cancel is the user's
     // to see (its result 3 or 4 then stays).
-    m_cancelDlg = std::make_unique<CCancelDlg>(m_host.ResourceModule(), m_host.MainWindow());
+    m_cancelDlg = m_host.Dialogs().OpenCancelNotice(m_host.MainWindow());
     if ((this->*cancel)() || !refusalShown)
         m_result = JOB_CANCELLED;
     return false;

@@ -20,12 +20,10 @@
 #include <memory>
 #include <string>
 
-#include "CancelDlg.h"
 #include "HeartBeatHttpSession.h"
 #include "JobHost.h"
 #include "ModuleStrings_win.h"
 #include "PageGeometry.h"
-#include "ScanDlg.h"
 #include "ScannerHttpSession.h"
 #include "ServerMessages.h"
 
@@ -89,9 +87,9 @@ public:
     int32_t PageSource() const { return m_pageSource; }
     bool IsPrescan() const { return m_prescan; }
     const CPageGeometry &Geometry() const { return m_geometry; }
-    bool HasProgressDialog() const { return m_progress && m_progress->IsOpen(); }
+    bool HasProgressDialog() const { return m_progress && m_progress->IsShown(); }
     void CloseProgressDialog();
-    CScanDlg *ProgressDialog() { return m_progress.get(); }
+    IJobProgress *ProgressDialog() { return m_progress.get(); }
     void MarkEnding() { m_ending = true; }
 
     // For the benchmark's raw reference read.
@@ -135,8 +133,8 @@ private:
 
     CJobHost &m_host;
     CModuleStrings m_strings;
-    std::unique_ptr<CScanDlg> m_progress;
-    std::unique_ptr<CCancelDlg> m_cancelDlg;
+    std::unique_ptr<IJobProgress> m_progress;
+    std::unique_ptr<ICancelNotice> m_cancelDlg;
     std::unique_ptr<CScannerHttpSession> m_session;
     std::unique_ptr<CHeartBeatHttpSession> m_heartbeat;
 

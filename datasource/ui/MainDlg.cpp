@@ -6,6 +6,7 @@
 
 #include "ResString.h"
 #include "res/corvsrc_ids.h"
+#include "res/main_dialog_ids.h"
 #include "DiagLog.h"
 
 CMainDlg *CMainDlg::s_mainDlg = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "JobDialogs.h"
 #include "JobHost.h"
 #include "SimulatorClient.h"
 
@@ -36,7 +37,9 @@ public:
         boxFlags = flags;
         return IDOK;
     }
+    IJobDialogs &Dialogs() override { return dialogs; }
 
+    CJobDialogs dialogs{GetModuleHandleW(nullptr)};
     CScanSettings settings;
     CServerSettings server;
     bool usePhoto = false;

@@ -13,6 +13,7 @@
 #include "ResString.h"
 #include "DsTestSupport.h"
 #include "res/corvsrc_ids.h"
+#include "res/main_dialog_ids.h"
 
 namespace {
 

@@ -7,7 +7,8 @@
 
 #include "SimJobHost.h"
 #include "SimulatorClient.h"
-#include "res/job_ids.h"
+#include "res/job_dialog_ids.h"
+#include "res/net_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,7 @@ int32_t g_cancelPhase = 0;
 void CALLBACK PressCancel(HWND, UINT, UINT_PTR id, DWORD) {
     if (g_cancelTarget && g_cancelTarget->HasProgressDialog() &&
         g_cancelTarget->Phase() == g_cancelPhase) {
-        HWND dlg = g_cancelTarget->ProgressDialog()->Hwnd();
+        HWND dlg = g_cancelTarget->ProgressDialog()->Window();
         KillTimer(nullptr, id);
         SendMessageW(GetDlgItem(dlg, IDCANCEL), BM_CLICK, 0, 0);
     }
@@ -345,7 +346,7 @@ CLookSample g_look;
 void CALLBACK SampleLook(HWND, UINT, UINT_PTR, DWORD) {
     if (!g_cancelTarget || !g_cancelTarget->HasProgressDialog())
         return;
-    HWND dlg = g_cancelTarget->ProgressDialog()->Hwnd();
+    HWND dlg = g_cancelTarget->ProgressDialog()->Window();
     wchar_t notice[128] = {};
     GetDlgItemTextW(dlg, IDC_JOB_NOTICE, notice, 128);
     const bool noticeShown = IsWindowVisible(GetDlgItem(dlg, IDC_JOB_NOTICE));

@@ -1,6 +1,6 @@
 #include "CancelDlg.h"
 
-#include "res/job_ids.h"
+#include "res/job_dialog_ids.h"
 
 CCancelDlg::CCancelDlg(HINSTANCE module, HWND parent) : m_parent(parent) {
     const bool created = CreateDialogFrom(module, IDD_CANCEL_PROGRESS, parent);

@@ -4,17 +4,18 @@
 
 #include "PageGeometry.h"
 #include "ServerMessages.h"
-#include "res/job_ids.h"
+#include "res/job_dialog_ids.h"
 
 std::wstring &LastProgressByteText() {
     static std::wstring text;
     return text;
 }
 
-CScanDlg::CScanDlg(Kind kind, HINSTANCE module, HWND parent, std::function<void()> onCancel)
+CScanDlg::CScanDlg(IJobDialogs::EProgress kind, HINSTANCE module, HWND parent,
+                   std::function<void()> onCancel)
     : m_strings(module), m_onCancel(std::move(onCancel)) {
-    if (CreateDialogFrom(module, kind == Kind::Scan ? IDD_SCAN_PROGRESS : IDD_PRESCAN_PROGRESS,
-                         parent))
+    const bool scan = kind == IJobDialogs::EProgress::Scan;
+    if (CreateDialogFrom(module, scan ? IDD_SCAN_PROGRESS : IDD_PRESCAN_PROGRESS, parent))
         ShowWindow(Hwnd(), SW_SHOW);
 }
 

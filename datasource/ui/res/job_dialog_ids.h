@@ -1,22 +1,13 @@
-// Resource ids of the scan job: its progress, prescan-progress and cancel
-// dialogs and the texts it shows. Server result codes are string ids too.
+// Resource ids of the scan job's progress, prescan-progress and cancel dialogs.
 #pragma once
 
-#define IDS_HTTP_PORT_DEFAULT 17
-#define IDS_COMMAND_PROGRAM 18
-#define IDS_LANGUAGE_HEADER 19
-#define IDS_SERVER_ERROR_FMT 22
-#define IDS_SERVER_NOT_RUNNING 24
-#define IDS_DATA_COUNT_MISMATCH 452
 #define IDS_PAGE_NUMBER_FMT 600
-#define IDS_TRANSPORT_ERROR 22000
 #define IDS_STOPPING_SCAN 23050
 #define IDS_CHECK_DEVICE_PANEL 23051
 
 #define IDD_SCAN_PROGRESS 1200
 #define IDD_PRESCAN_PROGRESS 1210
 #define IDD_CANCEL_PROGRESS 1220
-
 #define IDC_JOB_PROGRESS 1201
 #define IDC_JOB_PAGE_TEXT 1202
 #define IDC_JOB_BYTE_TEXT 1203

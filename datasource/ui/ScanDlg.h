@@ -9,22 +9,22 @@
 #include <string>
 
 #include "DialogBase.h"
+#include "JobProgress.h"
 #include "ModuleStrings_win.h"
 
-class CScanDlg : public CDialogBase {
+class CScanDlg : public CDialogBase, public IJobProgress {
 public:
-    enum class Kind { Scan, Prescan };
+    CScanDlg(IJobDialogs::EProgress kind, HINSTANCE module, HWND parent,
+             std::function<void()> onCancel);
 
-    CScanDlg(Kind kind, HINSTANCE module, HWND parent, std::function<void()> onCancel);
-
-    // "%d枚目" for page n, nothing for 0.
-    void SetPage(int32_t page);
-    void SetProgress(uint32_t received, uint32_t total);
+    bool IsShown() const override { return IsOpen(); }
+    HWND Window() const override { return Hwnd(); }
+    void SetPage(int32_t page) override;
+    void SetProgress(uint32_t received, uint32_t total) override;
     // Written only when it differs from what the line shows.
-    void SetStatus(const std::wstring &text);
-    // The look while the device waits for its operator.
-    void SetStoppedLook(bool stopped);
-    void Repaint();
+    void SetStatus(const std::wstring &text) override;
+    void SetStoppedLook(bool stopped) override;
+    void Repaint() override;
 
 private:
     INT_PTR OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;

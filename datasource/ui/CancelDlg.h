@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include "DialogBase.h"
+#include "JobProgress.h"
 
-class CCancelDlg : public CDialogBase {
+class CCancelDlg : public CDialogBase, public ICancelNotice {
 public:
     CCancelDlg(HINSTANCE module, HWND parent);
     ~CCancelDlg() override;
