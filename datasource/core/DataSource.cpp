@@ -148,6 +148,18 @@ HINSTANCE CDataSource::ResourceModule() const {
     return TheApp().Instance();
 }
 
+std::wstring CDataSource::ProfilePath() const {
+    return TheApp().ProfileFile();
+}
+
+void CDataSource::CloseForEndSession() {
+    TheApp().CloseSource();
+}
+
+HWND CDataSource::ProgressWindow() const {
+    return m_job ? m_job->ProgressWindow() : nullptr;
+}
+
 double CDataSource::CurrentResolution() const {
     return m_caps.XResolution();
 }

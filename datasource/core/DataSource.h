@@ -36,7 +36,7 @@ public:
     CScanRequestParams &ScanParams() { return m_scanParams; }
     CServerSettings &Server() { return m_server; }
     bool UiOnly() const { return m_uiOnly; }
-    const std::wstring &ParentTitle() const { return m_parentTitle; }
+    const std::wstring &ParentTitle() const override { return m_parentTitle; }
     const std::string &DefaultFolder() const { return m_defaultFolder; }
     const std::string &XferFileName() const { return m_xferFileName; }
     TW_UINT16 XferFileFormat() const { return m_xferFileFormat; }
@@ -61,6 +61,9 @@ public:
     void Cancel() override;
     void EndJob() override;
     HINSTANCE ResourceModule() const override;
+    std::wstring ProfilePath() const override;
+    void CloseForEndSession() override;
+    HWND ProgressWindow() const override;
     double CurrentResolution() const override;
     // Sends a DAT_NULL notification to the application through the source
     // manager; silently nothing when the manager cannot be reached.

@@ -56,6 +56,8 @@ public:
     // Feeder jobs: whether another sheet is expected.
     virtual bool MorePages() = 0;
     virtual bool HasProgressDialog() const = 0;
+    // The progress dialog's window while it is shown, else null.
+    virtual HWND ProgressWindow() const = 0;
     virtual void CloseProgressDialog() = 0;
     virtual bool IsPlaten() const = 0;
     // Set just before the job is destroyed so that its destructor knows the

@@ -2,13 +2,12 @@
 
 #include "DataSource.h"
 #include "MessageBox.h"
-#include "SettingsLocator_win.h"
 #include "TwainSrcApp.h"
 #include "res/net_ids.h"
 
 CSourceScanJob::CSourceScanJob(CDataSource &source)
     : m_source(source), m_strings(TheApp().Instance()), m_dialogs(TheApp().Instance()) {
-    LoadSettings();
+    TakeDialogSettings();
     m_job = std::make_unique<CScanJob>(static_cast<CJobHost &>(*this), false);
 }
 
@@ -21,18 +20,17 @@ std::unique_ptr<IScanJob> CSourceScanJob::Create(CDataSource &source) {
     return std::make_unique<CSourceScanJob>(source);
 }
 
-void CSourceScanJob::LoadSettings() {
-    // Until the dialog's pages keep the settings, a scan uses the record as
-    // the settings files hold it, read afresh at every scan start.
-    m_files = std::make_unique<CSettingsFiles>(CSettingsLocator::UserFolder(m_strings),
-                                               TheApp().ProfileFile());
-    m_files->Store().LoadForDialog(m_source.ParentTitle());
-    m_source.ScanParams() = m_files->Store().RequestParams(false);
-    m_source.Server() = m_files->Store().Server;
+CSettingsStore &CSourceScanJob::Store() const {
+    return m_source.MainDlg().Store();
+}
+
+void CSourceScanJob::TakeDialogSettings() {
+    m_source.ScanParams() = Store().RequestParams(false);
+    m_source.Server() = Store().Server;
 }
 
 void CSourceScanJob::ApplyDialogSettings() {
-    LoadSettings();
+    TakeDialogSettings();
     m_job->Reconfigure();
 }
 
@@ -60,20 +58,20 @@ HINSTANCE CSourceScanJob::ResourceModule() const {
 }
 
 const CScanSettings &CSourceScanJob::Settings() const {
-    return m_files->Store().Settings;
+    return Store().Settings;
 }
 
 CScanRequestParams CSourceScanJob::RequestParams(bool prescan) const {
-    return m_files->Store().RequestParams(prescan);
+    return Store().RequestParams(prescan);
 }
 
 const CServerSettings &CSourceScanJob::Server() const {
-    return m_files->Store().Server;
+    return Store().Server;
 }
 
 uint16_t CSourceScanJob::HttpPort() const {
     const int32_t fallback = _wtoi(m_strings.Load(IDS_HTTP_PORT_DEFAULT).c_str());
-    const int32_t port = m_files->Store().HttpPort(fallback > 0 ? fallback : 80);
+    const int32_t port = Store().HttpPort(fallback > 0 ? fallback : 80);
     return static_cast<uint16_t>(port > 0 && port < 65536 ? port : 80);
 }
 

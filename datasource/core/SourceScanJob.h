@@ -9,7 +9,7 @@
 #include "JobHost.h"
 #include "ScanJob.h"
 #include "ScanJobLink.h"
-#include "SettingsFiles_win.h"
+#include "SettingsStore.h"
 
 class CDataSource;
 
@@ -35,6 +35,9 @@ public:
     bool MorePages() override { return m_job->MorePages(); }
     void SetResult(int32_t result) override { m_job->SetResult(result); }
     bool HasProgressDialog() const override { return m_job->HasProgressDialog(); }
+    HWND ProgressWindow() const override {
+        return m_job->HasProgressDialog() ? m_job->ProgressDialog()->Window() : nullptr;
+    }
     void CloseProgressDialog() override { m_job->CloseProgressDialog(); }
     bool IsPlaten() const override { return m_job->PageSource() == 0; }
     void MarkEnding() override { m_job->MarkEnding(); }
@@ -55,12 +58,13 @@ private:
     int ShowMessage(const std::wstring &text, UINT flags) override;
     IJobDialogs &Dialogs() override { return m_dialogs; }
 
-    void LoadSettings();
+    // The dialog's record, as its pages stored it when Scan was pressed.
+    void TakeDialogSettings();
+    CSettingsStore &Store() const;
 
     CDataSource &m_source;
     CModuleStrings m_strings;
     CJobDialogs m_dialogs;
-    std::unique_ptr<CSettingsFiles> m_files;
     std::unique_ptr<CScanJob> m_job;
     uint32_t m_rowsDelivered = 0;
 };

@@ -4,14 +4,54 @@
 
 #include <string>
 
+#include "DiagLog.h"
+#include "DocumentSizes.h"
+#include "MessageBox.h"
+#include "PageRules.h"
 #include "ResString.h"
+#include "ScanUiMessages.h"
+#include "SettingsLocator_win.h"
 #include "res/corvsrc_ids.h"
 #include "res/main_dialog_ids.h"
-#include "DiagLog.h"
+
+namespace {
+
+// Controls that follow the right edge when the window grows, and those that
+// follow the bottom edge; the rulers and the preview stretch.
+constexpr int kMoveRight[] = {IDC_SELECT_BTN,    IDC_ZOOM_BTN,      IDC_HAND_BTN,
+                              IDC_SHADOW_BTN,    IDC_HIGHLIGHT_BTN, IDC_IMAGE_STATIC,
+                              IDC_VERSION,       IDC_PAPER_GROUP,   IDC_FAVORITES_LABEL,
+                              IDC_FAVORITES,     IDC_FAVORITE_SAVE, IDC_FAVORITE_LIST,
+                              IDC_UNIT_LABEL,    IDC_PAPER_PLATEN,  IDC_PAPER_FEEDER,
+                              IDC_UNIT,          IDC_TABS,          IDC_FILENAME_LABEL,
+                              IDC_FILENAME_EDIT, IDC_PRESCAN,       IDC_SCAN,
+                              IDC_CLOSE};
+constexpr int kMoveDown[] = {IDC_ESTIMATED_SIZE, IDC_SERVER, IDC_SAVE_DEST, IDC_RESET_STANDARD};
+constexpr int kPointerButtons[] = {IDC_SELECT_BTN, IDC_ZOOM_BTN, IDC_HAND_BTN};
+constexpr UINT kTabTexts[] = {IDS_TAB_BASIC, IDS_TAB_QUALITY, IDS_TAB_INPUT};
+constexpr const wchar_t *kUnits[] = {L"mm", L"inch", L"pt", L"級"};
+// Where the pages sit inside the tab control, in client pixels.
+constexpr POINT kPageOffset{1, 22};
+
+RECT ChildRect(HWND parent, HWND child) {
+    RECT r{};
+    GetWindowRect(child, &r);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT *>(&r), 2);
+    return r;
+}
+
+void MoveBy(HWND parent, HWND child, int dx, int dy, int dw, int dh) {
+    if (!child)
+        return;
+    const RECT r = ChildRect(parent, child);
+    MoveWindow(child, r.left + dx, r.top + dy, r.right - r.left + dw, r.bottom - r.top + dh, FALSE);
+}
+
+}  // namespace
 
 CMainDlg *CMainDlg::s_mainDlg = nullptr;
 
-CMainDlg::CMainDlg(IMainDlgHost &source) : m_source(source) {
+CMainDlg::CMainDlg(IMainDlgHost &source) : m_source(source), m_strings(source.ResourceModule()) {
     if (s_mainDlg)
         WriteLog("CMainDlg::CMainDlg(), sMainDlg not NULL.");
     else
@@ -24,11 +64,21 @@ CMainDlg::~CMainDlg() {
         s_mainDlg = nullptr;
 }
 
+CSettingsStore &CMainDlg::Store() {
+    if (!m_files)
+        m_files = std::make_unique<CSettingsFiles>(CSettingsLocator::UserFolder(m_strings),
+                                                   m_source.ProfilePath());
+    return m_files->Store();
+}
+
 bool CMainDlg::Create(HWND parent) {
     if (IsOpen())
         return true;
-    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof(icc),
+                             ICC_TAB_CLASSES | ICC_STANDARD_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&icc);
+    m_parent = parent;
+    m_minTrack = m_client = SIZE{};
     return CreateDialogFrom(m_source.ResourceModule(), IDD_MAIN, parent);
 }
 
@@ -71,11 +121,372 @@ bool CMainDlg::IsDialogMsg(const MSG *msg) {
     return Hwnd() && ::IsDialogMessageW(Hwnd(), const_cast<MSG *>(msg));
 }
 
-INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
+ELengthUnit CMainDlg::Unit() const {
+    return CUnitConversion::FromCode(m_files ? m_files->Store().Settings.Unit : 0);
+}
+
+int32_t CMainDlg::PaperPlace() const {
+    return Hwnd() && ::IsDlgButtonChecked(Hwnd(), IDC_PAPER_FEEDER) == BST_CHECKED ? 1 : 0;
+}
+
+int CMainDlg::Ask(const std::wstring &text, UINT flags) {
+    return DsMessageBox(Hwnd(), text, flags);
+}
+
+CPageCommon *CMainDlg::Page(int index) {
+    CPageCommon *pages[] = {&m_basic, &m_quality, &m_input};
+    return index >= 0 && index < 3 && pages[index]->IsOpen() ? pages[index] : nullptr;
+}
+
+// ---- Initialisation -----------------------------------------------------------
+
+void CMainDlg::RequestUnit() {
+    CGlobalMem block(::GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(SCANARGUMENTDETAILS)));
+    if (!block) {
+        WriteLog("CMainDlg::OnCreate(), ::GlobalAlloc(sizeof(SCANARGUMENTDETAILS)) error return");
+        return;
+    }
+    auto *details = static_cast<SCANARGUMENTDETAILS *>(::GlobalLock(block.Get()));
+    if (!details) {
+        WriteLog(
+            "CMainDlg::OnCreate(), (SCANARGUMENTDETAILS*)::GlobalLock(hScanParamDetail) error "
+            "return");
+        return;
+    }
+    *details = SCANARGUMENTDETAILS{};
+    details->dialogWindow = CScanUiMessages::BlockFromWindow(Hwnd());
+    ::GlobalUnlock(block.Get());
+    m_unitAnswered = false;
+    if (m_parent)
+        ::SendMessageW(m_parent, CScanUiMessages::ParamRequest(),
+                       reinterpret_cast<WPARAM>(block.Get()), 0);
+    // The answer frees the block; an application that does not answer
+    // leaves it to us.
+    if (m_unitAnswered)
+        block.Release();
+}
+
+void CMainDlg::OnUnitAnswer(HGLOBAL block) {
+    if (!block)
+        return;
+    auto *details = static_cast<SCANARGUMENTDETAILS *>(::GlobalLock(block));
+    if (!details)
+        return;
+    Store().SetUnitFromScanUtility(details->unit);
+    ::GlobalUnlock(block);
+    ::GlobalFree(block);
+    m_unitAnswered = true;
+    Store().ReloadSaveSettingsOption();
+}
+
+void CMainDlg::OnEnableProgress(bool enable) {
+    if (HWND progress = m_source.ProgressWindow()) {
+        ::EnableWindow(progress, enable ? TRUE : FALSE);
+        ::BringWindowToTop(progress);
+    }
+}
+
+BOOL CMainDlg::OnInitDialog() {
+    CSettingsStore &store = Store();
+    // What the window's creation does before the dialog initialises.
+    store.Settings.AreaLeft = store.Settings.AreaTop = 0;
+    store.Settings.AreaWidth = store.Settings.AreaHeight = 0;
+    store.Settings.AreaResolution = static_cast<int32_t>(m_source.CurrentResolution());
+    store.LoadUnit();
+    RequestUnit();
+
+    store.LoadOptions();
+    ::SetWindowTextW(Hwnd(), m_strings.Load(IDS_APP_TITLE).c_str());
+    m_companion = CSettingsStore::IsCompanionParent(m_source.ParentTitle());
+    store.LoadServerSettings(m_source.ParentTitle());
+    const std::wstring server =
+        m_strings.Load(IDS_SERVER_PREFIX) +
+        std::wstring(store.Server.Server.begin(), store.Server.Server.end());
+    ::SetDlgItemTextW(Hwnd(), IDC_SERVER, server.c_str());
+    ::SetDlgItemTextW(Hwnd(), IDC_SAVE_DEST, m_strings.Load(IDS_SAVE_DEST_PREFIX).c_str());
+
+    HWND tabs = ::GetDlgItem(Hwnd(), IDC_TABS);
+    for (int i = 0; i < 3; ++i) {
+        std::wstring text = m_strings.Load(kTabTexts[i]);
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text.data();
+        ::SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
+    }
+    store.LoadScanSettings();
+    store.LoadFavoriteName();
+    CreatePages();
+
+    ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER,
+                       store.Settings.PaperPlace == 0 ? IDC_PAPER_PLATEN : IDC_PAPER_FEEDER);
+    RefreshRules();
+    HWND units = ::GetDlgItem(Hwnd(), IDC_UNIT);
+    ::SendMessageW(units, CB_RESETCONTENT, 0, 0);
+    for (const wchar_t *unit : kUnits)
+        ::SendMessageW(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
+    ::SendMessageW(units, CB_SETCURSEL, static_cast<WPARAM>(Unit()), 0);
+    OnUnitChange();
+
+    for (int id : {IDC_FILENAME_LABEL, IDC_FILENAME_EDIT, IDC_SAVE_DEST}) {
+        ::ShowWindow(::GetDlgItem(Hwnd(), id), m_companion ? SW_SHOW : SW_HIDE);
+        ::EnableWindow(::GetDlgItem(Hwnd(), id), m_companion);
+    }
+    ::ShowWindow(::GetDlgItem(Hwnd(), IDC_SERVER), m_companion ? SW_HIDE : SW_SHOW);
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SERVER), !m_companion);
+
+    for (int id : kPointerButtons)
+        ::EnableWindow(::GetDlgItem(Hwnd(), id), HasPreview());
+    ShowEstimatedSize();
+    const bool target = HasConnectionTarget();
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN), target && PaperPlace() == 0);
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SCAN), target);
+
+    // One pixel taller: the first WM_SIZE records the smallest size.
+    RECT r{};
+    ::GetWindowRect(Hwnd(), &r);
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top + 1,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HWND prescan = ::GetDlgItem(Hwnd(), IDC_PRESCAN);
+    if (::IsWindowEnabled(prescan)) {
+        ::SetFocus(prescan);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CMainDlg::CreatePages() {
+    HWND tabs = ::GetDlgItem(Hwnd(), IDC_TABS);
+    const RECT tabRect = ChildRect(Hwnd(), tabs);
+    for (int i = 0; i < 3; ++i) {
+        CPageCommon *pages[] = {&m_basic, &m_quality, &m_input};
+        if (!pages[i]->Create(Hwnd()))
+            continue;
+        // Right behind the tab control in the tab order.
+        ::SetWindowPos(pages[i]->Hwnd(), tabs, tabRect.left + kPageOffset.x,
+                       tabRect.top + kPageOffset.y, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    m_basic.EnableAreaEdits(HasPreview());
+    ShowPage(0);
+}
+
+void CMainDlg::ShowPage(int index) {
+    for (int i = 0; i < 3; ++i)
+        if (CPageCommon *page = Page(i))
+            ::ShowWindow(page->Hwnd(), i == index ? SW_SHOW : SW_HIDE);
+}
+
+bool CMainDlg::HasConnectionTarget() {
+    // The companion application brings its own destination; nothing in this
+    // source sets one, so in that mode scanning stays off.
+    return m_companion ? false : !Store().Server.Server.empty();
+}
+
+// ---- Commands -----------------------------------------------------------------
+
+bool CMainDlg::StorePages(bool check) {
+    for (int i = 0; i < 3; ++i)
+        if (CPageCommon *page = Page(i); page && !page->Store(Settings(), check))
+            return false;
+    return true;
+}
+
+void CMainDlg::Scan() {
+    Enable(false);
+    if (!m_companion && Store().Server.Server.empty()) {
+        Ask(m_strings.Load(IDS_NO_HOST), MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+        Enable(true);
+        return;
+    }
+    if (!StorePages(true)) {
+        Enable(true);
+        return;
+    }
+    if (HasPreview() && PaperPlace() == 1)
+        DiscardPreview();
+    m_source.ScanStart();
+    ClampAreaToPaper();
+}
+
+void CMainDlg::ClampAreaToPaper() {
+    CScanSettings &s = Settings();
+    int32_t width = 0, height = 0;
+    if (s.InputMediumSize == CDocumentSizes::kAutoDetect) {
+        width = m_previewWidth;
+        height = m_previewHeight;
+    } else if (auto paper = CDocumentSizes(m_strings).Size(s.InputMediumSize)) {
+        width = CUnitConversion::MmToPixels(paper->widthMm, s.AreaResolution);
+        height = CUnitConversion::MmToPixels(paper->heightMm, s.AreaResolution);
+    } else {
+        // The custom size bounds the area as a paper would.
+        width = CUnitConversion::MmToPixels(s.InputMediumCustomWidth, s.AreaResolution);
+        height = CUnitConversion::MmToPixels(s.InputMediumCustomHeight, s.AreaResolution);
+    }
+    s.AreaWidth = std::min(s.AreaWidth, width);
+    s.AreaHeight = std::min(s.AreaHeight, height);
+}
+
+void CMainDlg::Close() {
+    StorePages(false);
+    if (SaveSettingsOption())
+        Store().SaveAtClose();
+    m_source.Cancel();
+}
+
+void CMainDlg::OnPaperPlace(int32_t place) {
+    const int32_t before = Settings().PaperPlace == 0 ? 0 : 1;
+    if (place != before && HasPreview()) {
+        if (Ask(m_strings.Load(IDS_CONFIRM_DISCARD_PREVIEW),
+                MB_YESNO | MB_ICONQUESTION | MB_SYSTEMMODAL) != IDYES) {
+            ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER,
+                               before == 0 ? IDC_PAPER_PLATEN : IDC_PAPER_FEEDER);
+            return;
+        }
+        DiscardPreview();
+    }
+    ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER,
+                       place == 0 ? IDC_PAPER_PLATEN : IDC_PAPER_FEEDER);
+    Settings().PaperPlace = place;
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN), place == 0 && HasConnectionTarget());
+    RefreshRules();
+}
+
+void CMainDlg::OnUnitChange() {
+    const auto position = ::SendDlgItemMessageW(Hwnd(), IDC_UNIT, CB_GETCURSEL, 0, 0);
+    Settings().Unit = position < 0 ? 0 : static_cast<int32_t>(position);
+    m_basic.ApplyUnit();
+    m_input.ApplyUnit();
+    for (int id : {IDC_RULER_H, IDC_RULER_V})
+        ::InvalidateRect(::GetDlgItem(Hwnd(), id), nullptr, TRUE);
+}
+
+void CMainDlg::ResetToStandard() {
+    for (int id : {IDC_PAPER_PLATEN, IDC_PAPER_FEEDER})
+        ::EnableWindow(::GetDlgItem(Hwnd(), id), TRUE);
+    OnPaperPlace(0);
+    for (int i = 0; i < 3; ++i)
+        if (CPageCommon *page = Page(i); page && !page->ResetToStandard())
+            break;
+    PageChanged();
+}
+
+void CMainDlg::RefreshRules() {
+    m_basic.ApplyRules();
+    m_quality.ApplyRules();
+    m_input.ApplyRules();
+}
+
+void CMainDlg::PageChanged() {
+    RefreshRules();
+    ShowEstimatedSize();
+}
+
+void CMainDlg::DiscardPreview() {
+    m_source.EndJob();
+    m_previewState = kNoPreview;
+    SetHeldImage(nullptr);
+    for (int id : {IDC_PREVIEW, IDC_RULER_H, IDC_RULER_V})
+        ::InvalidateRect(::GetDlgItem(Hwnd(), id), nullptr, TRUE);
+    for (int id : kPointerButtons)
+        ::EnableWindow(::GetDlgItem(Hwnd(), id), FALSE);
+    m_basic.EnableAreaEdits(false);
+    ShowEstimatedSize();
+}
+
+void CMainDlg::ShowPreview(int32_t width, int32_t height, int32_t resolution) {
+    m_previewState = kPreviewShown;
+    m_previewWidth = width;
+    m_previewHeight = height;
+    m_previewResolution = resolution;
+    for (int id : kPointerButtons)
+        ::EnableWindow(::GetDlgItem(Hwnd(), id), TRUE);
+    m_basic.EnableAreaEdits(true);
+    ShowEstimatedSize();
+}
+
+void CMainDlg::ShowEstimatedSize() {
+    std::wstring text;
+    if (m_previewState != kNoPreview) {
+        const CScanSettings &s = Settings();
+        const int32_t dpi = s.AreaResolution;
+        uint64_t pixels = 0;
+        if (s.AreaWidth != 0 && s.AreaHeight != 0)
+            pixels = static_cast<uint64_t>(s.AreaWidth) * static_cast<uint64_t>(s.AreaHeight);
+        else if (m_previewResolution > 0)
+            pixels = static_cast<uint64_t>(
+                         CUnitConversion::RescalePixels(m_previewWidth, m_previewResolution, dpi)) *
+                     static_cast<uint64_t>(
+                         CUnitConversion::RescalePixels(m_previewHeight, m_previewResolution, dpi));
+        text = CPageRules::EstimatedSizeText(CPageRules::EstimatedBytes(pixels, s.ColorMode));
+    }
+    ::SetDlgItemTextW(Hwnd(), IDC_ESTIMATED_SIZE, text.c_str());
+}
+
+void CMainDlg::OnSize(int width, int height) {
+    if (width == 0 || height == 0)
+        return;
+    if (m_client.cx == 0) {
+        RECT r{};
+        ::GetWindowRect(Hwnd(), &r);
+        m_minTrack = SIZE{r.right - r.left, r.bottom - r.top};
+        m_client = SIZE{width, height};
+        return;
+    }
+    const int dw = width - m_client.cx;
+    const int dh = height - m_client.cy;
+    m_client = SIZE{width, height};
+    for (int id : kMoveRight)
+        MoveBy(Hwnd(), ::GetDlgItem(Hwnd(), id), dw, 0, 0, 0);
+    // The pages stay inside the tab control.
+    for (int i = 0; i < 3; ++i)
+        if (CPageCommon *page = Page(i))
+            MoveBy(Hwnd(), page->Hwnd(), dw, 0, 0, 0);
+    for (int id : kMoveDown)
+        MoveBy(Hwnd(), ::GetDlgItem(Hwnd(), id), 0, dh, 0, 0);
+    MoveBy(Hwnd(), ::GetDlgItem(Hwnd(), IDC_RULER_V), 0, 0, 0, dh);
+    MoveBy(Hwnd(), ::GetDlgItem(Hwnd(), IDC_RULER_H), 0, 0, dw, 0);
+    MoveBy(Hwnd(), ::GetDlgItem(Hwnd(), IDC_PREVIEW), 0, 0, dw, dh);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == CScanUiMessages::ParamResponse()) {
+        OnUnitAnswer(reinterpret_cast<HGLOBAL>(wParam));
+        return TRUE;
+    }
+    if (msg == CScanUiMessages::EnableProgress()) {
+        OnEnableProgress(wParam != 0);
+        return TRUE;
+    }
     switch (msg) {
         case WM_COMMAND:
-            OnCommand(LOWORD(wParam));
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
             return TRUE;
+        case WM_NOTIFY: {
+            const auto *hdr = reinterpret_cast<const NMHDR *>(lParam);
+            if (hdr->idFrom == IDC_TABS && hdr->code == TCN_SELCHANGE) {
+                const int index =
+                    static_cast<int>(::SendDlgItemMessageW(Hwnd(), IDC_TABS, TCM_GETCURSEL, 0, 0));
+                ShowPage(index);
+                if (CPageCommon *page = Page(index))
+                    ::SetFocus(::GetNextDlgTabItem(page->Hwnd(), nullptr, FALSE));
+            }
+            return FALSE;
+        }
+        case WM_SIZE:
+            OnSize(LOWORD(lParam), HIWORD(lParam));
+            return FALSE;
+        case WM_GETMINMAXINFO:
+            if (m_minTrack.cx != 0) {
+                auto *info = reinterpret_cast<MINMAXINFO *>(lParam);
+                info->ptMinTrackSize = POINT{m_minTrack.cx, m_minTrack.cy};
+            }
+            return FALSE;
+        case WM_QUERYENDSESSION:
+            Close();
+            // Closes the source and this dialog with it: nothing of this
+            // object may be touched afterwards.
+            m_source.CloseForEndSession();
+            return FALSE;
         case WM_CLOSE:
             // Default handling then turns the close box into the Close button.
             m_source.EndJob();
@@ -88,34 +499,30 @@ INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM) {
     }
 }
 
-BOOL CMainDlg::OnInitDialog() {
-    HINSTANCE hInst = m_source.ResourceModule();
-    ::SetWindowTextW(Hwnd(), LoadResString(hInst, IDS_APP_TITLE).c_str());
-    HWND tabs = ::GetDlgItem(Hwnd(), IDC_TABS);
-    const UINT tabIds[] = {IDS_TAB_BASIC, IDS_TAB_QUALITY, IDS_TAB_INPUT};
-    for (int i = 0; i < 3; ++i) {
-        std::wstring text = LoadResString(hInst, tabIds[i]);
-        TCITEMW item{};
-        item.mask = TCIF_TEXT;
-        item.pszText = text.data();
-        ::SendMessageW(tabs, TCM_INSERTITEMW, i, reinterpret_cast<LPARAM>(&item));
-    }
-    HWND units = ::GetDlgItem(Hwnd(), IDC_UNIT);
-    for (const wchar_t *unit : {L"mm", L"inch", L"pt", L"級"})
-        ::SendMessageW(units, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(unit));
-    ::SendMessageW(units, CB_SETCURSEL, 0, 0);
-    ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER, IDC_PAPER_PLATEN);
-    ::SetFocus(::GetDlgItem(Hwnd(), IDC_PRESCAN));
-    return FALSE;
-}
-
-void CMainDlg::OnCommand(UINT id) {
+void CMainDlg::OnCommand(UINT id, UINT code) {
     switch (id) {
         case IDC_SCAN:
-            m_source.ScanStart();
+            Scan();
             break;
         case IDC_CLOSE:
-            m_source.Cancel();
+        case IDM_EXIT:
+            Close();
+            break;
+        case IDC_PRESCAN:
+            // The prescan run of the preview starts from checked pages.
+            StorePages(true);
+            break;
+        case IDC_PAPER_PLATEN:
+        case IDC_PAPER_FEEDER:
+            if (code == BN_CLICKED)
+                OnPaperPlace(id == IDC_PAPER_FEEDER ? 1 : 0);
+            break;
+        case IDC_UNIT:
+            if (code == CBN_SELCHANGE)
+                OnUnitChange();
+            break;
+        case IDC_RESET_STANDARD:
+            ResetToStandard();
             break;
         case IDC_SELECT_BTN:
             m_pointer = PointerMode::Select;

@@ -1,15 +1,23 @@
 // The source's modeless main dialog (template 1047): created on
-// MSG_ENABLEDS, destroyed on MSG_DISABLEDS. This holds the window, its
-// command buttons and the state the source asks about; the pages, the
-// preview and the favourites attach to it.
+// MSG_ENABLEDS, destroyed on MSG_DISABLEDS. It owns the settings record
+// and the three setting pages, answers the scan utility's messages, and
+// hands the record to the source when a scan starts. The preview, the
+// favourites and the server dialog attach to the places it keeps for them.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "DialogBase.h"
 #include "MainDlgHost.h"
+#include "ModuleStrings_win.h"
+#include "PageBasic.h"
+#include "PageInput.h"
+#include "PageOwner.h"
+#include "PageQuality.h"
+#include "SettingsFiles_win.h"
 #include "WinHandles.h"
 
 // The scan area the user selected on the preview, in pixels of the grid of
@@ -22,9 +30,10 @@ struct CScanArea {
     int32_t resolution = 0;
 };
 
-class CMainDlg : public CDialogBase {
+class CMainDlg : public CDialogBase, private IPageOwner {
 public:
     enum class PointerMode { Select, ZoomIn, ZoomOut, Hand };
+    enum EPreviewState { kNoPreview = 0, kPrescanning = 1, kPreviewShown = 2 };
 
     explicit CMainDlg(IMainDlgHost &source);
     ~CMainDlg() override;
@@ -49,17 +58,71 @@ public:
     CScanArea ScanArea() const;
     void SetScanArea(const CScanArea &area) { m_area = area; }
     PointerMode Pointer() const { return m_pointer; }
+    // The prescan delivered an image of this size: the preview exists now.
+    void ShowPreview(int32_t width, int32_t height, int32_t resolution);
+    // The settings files and the record the pages fill; what a scan uses.
+    CSettingsStore &Store();
 
     static CMainDlg *Registered() { return s_mainDlg; }
 
 private:
     INT_PTR OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     BOOL OnInitDialog() override;
-    void OnCommand(UINT id);
+    void OnCommand(UINT id, UINT code);
+
+    // IPageOwner
+    HINSTANCE ResourceModule() const override { return m_source.ResourceModule(); }
+    const IStringSource &Strings() const override { return m_strings; }
+    CScanSettings &Settings() override { return Store().Settings; }
+    ELengthUnit Unit() const override;
+    int32_t PaperPlace() const override;
+    int32_t ColourIndex() const override { return m_basic.ColourIndex(); }
+    bool SaveSettingsOption() override { return Store().SaveSettingsOption(); }
+    bool PhotoOption() override { return Store().UsePhotoOption(); }
+    bool HasPreview() const override { return m_previewState == kPreviewShown; }
+    void DiscardPreview() override;
+    void PageChanged() override;
+    int Ask(const std::wstring &text, UINT flags) override;
+
+    // The unit request to the application's window, before the pages exist.
+    void RequestUnit();
+    void OnUnitAnswer(HGLOBAL block);
+    void OnEnableProgress(bool enable);
+    void CreatePages();
+    void ShowPage(int index);
+    bool StorePages(bool check);
+    bool HasConnectionTarget();
+    void Scan();
+    void Close();
+    void OnPaperPlace(int32_t place);
+    void OnUnitChange();
+    void ResetToStandard();
+    void RefreshRules();
+    void ShowEstimatedSize();
+    void ClampAreaToPaper();
+    void OnSize(int width, int height);
+    CPageCommon *Page(int index);
 
     static CMainDlg *s_mainDlg;
     IMainDlgHost &m_source;
+    CModuleStrings m_strings;
+    std::unique_ptr<CSettingsFiles> m_files;
+    CPageBasic m_basic{*this};
+    CPageQuality m_quality{*this};
+    CPageInput m_input{*this};
+    HWND m_parent = nullptr;
+    bool m_companion = false;
+    bool m_unitAnswered = false;
+    int m_previewState = kNoPreview;
+    // The preview image's size and resolution, for the estimated size.
+    int32_t m_previewWidth = 0;
+    int32_t m_previewHeight = 0;
+    int32_t m_previewResolution = 0;
     PointerMode m_pointer = PointerMode::Select;
     CGlobalMem m_heldImage;
     CScanArea m_area;
+    // Sizes at the first WM_SIZE: the smallest the window may become, and
+    // the client size the controls were laid out for.
+    SIZE m_minTrack{};
+    SIZE m_client{};
 };

@@ -1,13 +1,28 @@
-# Every dialog of the data source: the main dialog, the scan job's progress
-# and cancel dialogs, and the message box. Windows only.
+# The data source's dialogs. Their rules and arithmetic are portable and
+# tested natively; the dialogs themselves (main dialog and its pages, the
+# scan job's progress and cancel dialogs, the message box) are Windows only.
 set(_ui_dir ${CMAKE_CURRENT_LIST_DIR})
 
-add_library(corv_ui STATIC
-  ${_ui_dir}/CancelDlg.cpp
-  ${_ui_dir}/JobDialogs.cpp
-  ${_ui_dir}/MainDlg.cpp
-  ${_ui_dir}/MessageBox.cpp
-  ${_ui_dir}/ScanDlg.cpp)
-# Headers are named bare, resource ids as res/<file>.
-target_include_directories(corv_ui PUBLIC ${_ui_dir} ${_ui_dir}/..)
-target_link_libraries(corv_ui PUBLIC corv_net corv_common comctl32)
+add_library(corv_uirules STATIC ${_ui_dir}/PageRules.cpp)
+target_include_directories(corv_uirules PUBLIC ${_ui_dir})
+target_link_libraries(corv_uirules PUBLIC corv_settings)
+
+corv_add_test(ui_rules_tests
+  SOURCES ${_ui_dir}/tests/PageRulesTest.cpp
+  LIBS corv_uirules)
+
+if(CORV_WIN32)
+  add_library(corv_ui STATIC
+    ${_ui_dir}/CancelDlg.cpp
+    ${_ui_dir}/JobDialogs.cpp
+    ${_ui_dir}/MainDlg.cpp
+    ${_ui_dir}/MessageBox.cpp
+    ${_ui_dir}/PageBasic.cpp
+    ${_ui_dir}/PageCommon.cpp
+    ${_ui_dir}/PageInput.cpp
+    ${_ui_dir}/PageQuality.cpp
+    ${_ui_dir}/ScanDlg.cpp)
+  # Headers are named bare, resource ids as res/<file>.
+  target_include_directories(corv_ui PUBLIC ${_ui_dir} ${_ui_dir}/..)
+  target_link_libraries(corv_ui PUBLIC corv_uirules corv_net corv_settings_win corv_common comctl32)
+endif()

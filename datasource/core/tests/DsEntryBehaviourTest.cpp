@@ -207,8 +207,8 @@ TEST_F(DsBehaviour, DialogHasTheTemplateControls) {
         int id;
         const wchar_t *text;
     };
-    const Control controls[] = {{IDC_SERVER, L"サーバー"},
-                                {IDC_SAVE_DEST, L"保存先"},
+    const Control controls[] = {{IDC_SERVER, L"接続先：127.0.0.1"},
+                                {IDC_SAVE_DEST, L"保存先："},
                                 {IDC_RESET_STANDARD, L"標準に戻す"},
                                 {IDC_VERSION, L"バージョン情報"},
                                 {IDC_FAVORITE_SAVE, L"保存..."},

@@ -2,12 +2,15 @@
 // simulator, with the server address and port taken from the settings
 // files as a user's configuration gives them.
 #include "DsTestSupport.h"
+#include "DialogDriver.h"
 
 #include "ModuleStrings_win.h"
 #include "SettingsLocator_win.h"
 #include "SimulatorClient.h"
 #include "WinHandles.h"
 #include "SourceScanJob.h"
+#include "res/main_dialog_ids.h"
+#include "res/page_ids.h"
 
 #include <cstdlib>
 #include <string>
@@ -26,13 +29,7 @@ protected:
     }
     // What the server dialog and the "Debug" section would hold.
     static void Configure(const char *server, int port, int paperPlace = 0, int colour = 0) {
-        CModuleStrings strings(GetModuleHandleW(nullptr));
-        const std::wstring folder = CSettingsLocator::UserFolder(strings);
-        ASSERT_TRUE(CSettingsLocator::CreateFolder(folder));
-        const std::wstring ini = folder + L"\\PrivteSettings.Ini";
-        ASSERT_TRUE(WritePrivateProfileStringW(
-            L"Settings", L"Server", std::wstring(server, server + strlen(server)).c_str(),
-            ini.c_str()));
+        const std::wstring ini = ConfigureServer(server);
         ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"Resolution", L"0", ini.c_str()));
         ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"PaperPlace",
                                                std::to_wstring(paperPlace).c_str(), ini.c_str()));
@@ -96,6 +93,122 @@ TEST_F(DsScan, ScanButtonRunsTheJobToTheFirstPageAndCloseEndsIt) {
     ASSERT_GE(cmds.size(), 2u);
     EXPECT_EQ(cmds[cmds.size() - 2], "CANCEL_GET_IMAGE");
     EXPECT_EQ(cmds.back(), "END_JOB");
+}
+
+std::string BeginJobBody() {
+    for (const auto &r : CSimulatorClient::Requests())
+        if (r.command == "BEGIN_JOB")
+            return r.body;
+    return std::string();
+}
+
+// What BEGIN_JOB carried for a key, or "" when the key is missing.
+std::string BeginJobValue(const std::string &key) {
+    for (const auto &r : CSimulatorClient::Requests()) {
+        if (r.command != "BEGIN_JOB")
+            continue;
+        const std::string field = key + "=";
+        size_t at = r.body.find("&" + field);
+        at = at == std::string::npos ? (r.body.rfind(field, 0) == 0 ? 0 : at) : at + 1;
+        if (at == std::string::npos)
+            return std::string();
+        const size_t end = r.body.find('&', at);
+        return r.body.substr(at + field.size(),
+                             end == std::string::npos ? end : end - at - field.size());
+    }
+    return std::string();
+}
+
+TEST_F(DsScan, EveryChoiceOnThePagesReachesTheServer) {
+    using D = CDialogDriver;
+    const std::wstring folder =
+        CSettingsLocator::UserFolder(CModuleStrings(GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(WritePrivateProfileStringW(L"ScanOption", L"UsePhoto", L"1",
+                                           (folder + L"\\CV_NetScanUI.ini").c_str()));
+    struct Choice {
+        int anchor;  // the page
+        int id;
+        enum { Pick, Click, Type } how;
+        int index;
+        const wchar_t *text;
+    };
+    struct Scan {
+        std::vector<Choice> choices;
+        std::vector<std::pair<const char *, const char *>> sent;
+    };
+    const Scan scans[] = {
+        {{{IDC_COLOR_MODE, IDC_COLOR_MODE, Choice::Pick, 1, nullptr},
+          {IDC_COLOR_MODE, IDC_RESOLUTION, Choice::Pick, 2, nullptr},
+          {IDC_COLOR_MODE, IDC_DOC_SIZE, Choice::Pick, 27, nullptr},
+          {IDC_COLOR_MODE, IDC_CUSTOM_HEIGHT, Choice::Type, 0, L"123.4"},
+          {IDC_COLOR_MODE, IDC_CUSTOM_WIDTH, Choice::Type, 0, L"210"},
+          {IDC_DENSITY, IDC_DENSITY, Choice::Pick, 0, nullptr},
+          {IDC_DENSITY, IDC_CONTRAST, Choice::Pick, 4, nullptr},
+          {IDC_DENSITY, IDC_SATURATION, Choice::Pick, 1, nullptr},
+          {IDC_DENSITY, IDC_SHARPNESS, Choice::Pick, 0, nullptr},
+          {IDC_DENSITY, IDC_DOC_TYPE, Choice::Pick, 1, nullptr},
+          {IDC_DENSITY, IDC_BACKGROUND, Choice::Click, 0, nullptr},
+          {IDC_DENSITY, IDC_SHOW_THROUGH, Choice::Click, 0, nullptr},
+          {IDC_DENSITY, IDC_PHOTO_PAPER, Choice::Click, 0, nullptr},
+          {IDC_MAG_100, IDC_MAG_ZOOM, Choice::Click, 0, nullptr},
+          {IDC_MAG_100, IDC_ZOOM_EDIT, Choice::Type, 0, L"150"},
+          {IDC_MAG_100, IDC_EDGE_ERASE, Choice::Type, 0, L"5"}},
+         {{"X_PAPER_PLACE", "0"},
+          {"X_SCAN_FACE", "0"},
+          {"X_COLOR_MODE", "1"},
+          {"X_RESOLUTION", "2"},
+          {"X_INPUTMEDIUMSIZE", "2"},
+          {"X_IMAGE_HEIGHT", "1234"},
+          {"X_IMAGE_WIDTH", "2100"},
+          {"X_INPUTMEDIUMMIX", "0"},
+          {"X_BRIGHTNESS", "-3"},
+          {"X_CONTRAST", "-2"},
+          {"X_SATURATION", "1"},
+          {"X_SHARPNESS", "2"},
+          {"X_IMAGE_MODE", "0"},
+          {"X_ENABLEBACKGROUNDELIMINATION", "1"},
+          {"X_BLEEDTHROUGHREMOVAL", "1"},
+          {"X_PHOTOGRAPHS", "1"},
+          {"X_ISOTROPIC", "150"},
+          {"X_OUTPUTMEDIUMSIZE", "0"},
+          {"X_EDGEERASE", "5"}}},
+        {{{0, IDC_PAPER_FEEDER, Choice::Click, 0, nullptr},
+          {IDC_COLOR_MODE, IDC_FACE_DUPLEX_TB, Choice::Click, 0, nullptr},
+          {IDC_COLOR_MODE, IDC_DOC_SIZE, Choice::Pick, 4, nullptr},
+          {IDC_COLOR_MODE, IDC_MIXED_SIZE, Choice::Click, 0, nullptr},
+          {IDC_MAG_100, IDC_MAG_AUTO, Choice::Click, 0, nullptr},
+          {IDC_MAG_100, IDC_MAG_AUTO_LIST, Choice::Pick, 2, nullptr}},
+         {{"X_PAPER_PLACE", "1"},
+          {"X_SCAN_FACE", "2"},
+          {"X_INPUTMEDIUMMIX", "1"},
+          {"X_INPUTMEDIUMSIZE", "0"},
+          {"X_PHOTOGRAPHS", "0"},
+          {"X_ISOTROPIC", "0"},
+          {"X_OUTPUTMEDIUMSIZE", "5"}}},
+        {{{IDC_MAG_100, IDC_MAG_FIXED, Choice::Click, 0, nullptr},
+          {IDC_MAG_100, IDC_MAG_FIXED_LIST, Choice::Pick, 4, nullptr}},
+         {{"X_ISOTROPIC", "115"}, {"X_OUTPUTMEDIUMSIZE", "0"}}},
+    };
+    for (const Scan &scan : scans) {
+        SCOPED_TRACE(&scan - scans);
+        Reach(500);
+        for (const Choice &c : scan.choices) {
+            HWND page = c.anchor ? D::Page(Dialog(), c.anchor, IDC_TABS) : Dialog();
+            ASSERT_NE(page, nullptr);
+            if (c.how == Choice::Pick)
+                D::Select(page, c.id, c.index);
+            else if (c.how == Choice::Click)
+                D::Press(page, c.id);
+            else
+                D::Type(page, c.id, c.text);
+        }
+        ASSERT_TRUE(CSimulatorClient::SetScenario({}));
+        Click(IDOK);
+        ASSERT_EQ(State(), 600u);
+        for (const auto &[key, value] : scan.sent)
+            EXPECT_EQ(BeginJobValue(key), value) << key << " in " << BeginJobBody();
+        CloseSource();
+    }
 }
 
 TEST_F(DsScan, UnreachableServerShowsTheTransportErrorAndStaysInState5) {

@@ -5,6 +5,8 @@
 
 #include "PageGeometry.h"
 #include "MessageBox.h"
+#include "ModuleStrings_win.h"
+#include "SettingsLocator_win.h"
 
 void DsTest::SetUp() {
     ASSERT_TRUE(TheApp().InitInstance(::GetModuleHandleW(nullptr)));
@@ -25,6 +27,18 @@ void DsTest::SetUp() {
     // Wine's own TWAIN_32.DLL has no recorder: the override is missing.
     ASSERT_NE(clear, nullptr);
     clear();
+    ConfigureServer("127.0.0.1");
+}
+
+std::wstring DsTest::ConfigureServer(const char *server) {
+    CModuleStrings strings(GetModuleHandleW(nullptr));
+    const std::wstring folder = CSettingsLocator::UserFolder(strings);
+    EXPECT_TRUE(CSettingsLocator::CreateFolder(folder));
+    const std::wstring ini = folder + L"\\PrivteSettings.Ini";
+    EXPECT_TRUE(WritePrivateProfileStringW(L"Settings", L"Server",
+                                           std::wstring(server, server + strlen(server)).c_str(),
+                                           ini.c_str()));
+    return ini;
 }
 
 void DsTest::TearDown() {
@@ -59,8 +73,8 @@ TW_UINT16 DsTest::Open(TW_UINT32 appId) {
     return Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source, appId);
 }
 
-TW_UINT16 DsTest::Enable(TW_BOOL showUI, TW_UINT16 msg) {
-    TW_USERINTERFACE ui{showUI, FALSE, nullptr};
+TW_UINT16 DsTest::Enable(TW_BOOL showUI, TW_UINT16 msg, HWND parent) {
+    TW_USERINTERFACE ui{showUI, FALSE, parent};
     return Call(DG_CONTROL, DAT_USERINTERFACE, msg, &ui);
 }
 
@@ -86,6 +100,11 @@ void DsTest::Reach(TW_UINT32 state) {
         ASSERT_EQ(State(), 600u);
     }
     ASSERT_EQ(State(), state);
+}
+
+void DsTest::CloseSource() {
+    if (TheApp().Source())
+        TheApp().CloseSource();
 }
 
 std::vector<RecordedDsmCall> DsTest::Notifications() {

@@ -61,6 +61,7 @@ public:
     void FinishPage() override { ++m_script.pagesFinished; }
     bool MorePages() override { return m_script.morePages; }
     bool HasProgressDialog() const override { return m_script.progressOpen; }
+    HWND ProgressWindow() const override { return nullptr; }
     void CloseProgressDialog() override { m_script.progressOpen = false; }
     bool IsPlaten() const override { return m_script.platen; }
     void MarkEnding() override {}
@@ -83,9 +84,14 @@ protected:
     TW_UINT32 State() const;
     // Brings the source to a state (kNoSource, 400, 500 or 600).
     void Reach(TW_UINT32 state);
+    // Closes the open source as MSG_CLOSEDS does, whatever its state.
+    void CloseSource();
     TW_UINT16 Open(TW_UINT32 appId = kAppId);
-    TW_UINT16 Enable(TW_BOOL showUI, TW_UINT16 msg = MSG_ENABLEDS);
+    TW_UINT16 Enable(TW_BOOL showUI, TW_UINT16 msg = MSG_ENABLEDS, HWND parent = nullptr);
     HWND Dialog() const;
+    // The user's settings file with a server chosen, as a configured
+    // workstation has it; returns the file's path.
+    static std::wstring ConfigureServer(const char *server);
     void Click(int id);
 
     // The recording source manager beside the test program.

@@ -32,3 +32,5 @@
 #define IDC_SAVE_DEST 1181
 #define IDC_PAPER_GROUP 1201
 #define IDC_UNIT_LABEL 1202
+
+#define IDM_EXIT 32771  // the "終了" command

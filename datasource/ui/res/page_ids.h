@@ -1,0 +1,73 @@
+// The setting pages' templates and controls. Control ids are shared with the
+// main dialog and the favourites, so they never change.
+#pragma once
+
+#define IDD_PAGE_BASIC 1043
+#define IDD_PAGE_QUALITY 1044
+#define IDD_PAGE_INPUT 1045
+#define IDD_PAGE_OUTPUT 1046  // output options: kept among the resources, shown by no page
+
+// Basic page.
+#define IDC_COLOR_MODE 1118
+#define IDC_RESOLUTION 1119
+#define IDC_CUSTOM_HEIGHT 1122
+#define IDC_CUSTOM_WIDTH 1124
+#define IDC_DOC_SIZE 1126
+#define IDC_SIZE_GROUP 1127
+#define IDC_CUSTOM_HEIGHT_LABEL 1128
+#define IDC_CUSTOM_HEIGHT_RANGE 1129
+#define IDC_CUSTOM_WIDTH_LABEL 1130
+#define IDC_CUSTOM_WIDTH_RANGE 1131
+#define IDC_AREA_LEFT 1030
+#define IDC_AREA_TOP 1031
+#define IDC_AREA_WIDTH 1032
+#define IDC_AREA_HEIGHT 1033
+#define IDC_AREA_GROUP 1196
+#define IDC_AREA_TOP_LABEL 1197
+#define IDC_AREA_LEFT_LABEL 1198
+#define IDC_AREA_WIDTH_LABEL 1199
+#define IDC_AREA_HEIGHT_LABEL 1200
+#define IDC_FACE_SIMPLEX 1190
+#define IDC_FACE_DUPLEX_LR 1191
+#define IDC_FACE_DUPLEX_TB 1192
+#define IDC_MIXED_SIZE 1193
+#define IDC_FACE_GROUP 1194
+#define IDC_COLOR_MODE_LABEL 1116
+#define IDC_RESOLUTION_LABEL 1117
+
+// Quality page.
+#define IDC_DENSITY 1136
+#define IDC_CONTRAST 1137
+#define IDC_SATURATION 1138
+#define IDC_SHARPNESS 1139
+#define IDC_DOC_TYPE 1140
+#define IDC_BACKGROUND 1141
+#define IDC_SHOW_THROUGH 1142
+#define IDC_DENSITY_LABEL 1143
+#define IDC_CONTRAST_LABEL 1144
+#define IDC_SATURATION_LABEL 1145
+#define IDC_SHARPNESS_LABEL 1146
+#define IDC_DOC_TYPE_LABEL 1147
+#define IDC_PHOTO_PAPER 1148
+
+// Input page.
+#define IDC_MAG_GROUP 1148
+#define IDC_EDGE_GROUP 1149
+#define IDC_MAG_100 1150
+#define IDC_MAG_FIXED 1151
+#define IDC_MAG_ZOOM 1152
+#define IDC_MAG_AUTO 1153
+#define IDC_MAG_FIXED_LIST 1154
+#define IDC_MAG_AUTO_LIST 1156
+#define IDC_ZOOM_RANGE 1168
+#define IDC_EDGE_ERASE 1170
+#define IDC_EDGE_RANGE 1171
+#define IDC_ZOOM_EDIT 1173
+#define IDC_ZOOM_SPIN 1174
+
+// Output page.
+#define IDC_OUT_FORMAT 1160
+#define IDC_OUT_MONO 1161
+#define IDC_OUT_COLOR 1162
+#define IDC_OUT_ENCODE 1163
+#define IDC_OUT_CORRECTION 1164
