@@ -7,7 +7,8 @@ add_library(corv_ui STATIC
   ${_ui_dir}/JobDialogs.cpp
   ${_ui_dir}/MainDlg.cpp
   ${_ui_dir}/MessageBox.cpp
-  ${_ui_dir}/ScanDlg.cpp)
+  ${_ui_dir}/ScanDlg.cpp
+  ${_ui_dir}/VELT_ModuleVersion.cpp)
 # Headers are named bare, resource ids as res/<file>.
 target_include_directories(corv_ui PUBLIC ${_ui_dir} ${_ui_dir}/..)
-target_link_libraries(corv_ui PUBLIC corv_net corv_common comctl32)
+target_link_libraries(corv_ui PUBLIC corv_net corv_common comctl32 version)
