@@ -69,6 +69,13 @@ struct MemoryDcTraits {
     static void Close(HDC h) { ::DeleteDC(h); }
 };
 
+// A COM interface pointer this code holds one reference of.
+template <typename I>
+struct ComRefTraits {
+    static I *Invalid() { return nullptr; }
+    static void Close(I *p) { p->Release(); }
+};
+
 using CAutoHandle = CScopedHandle<HANDLE, KernelHandleTraits>;
 using CAutoFile = CScopedHandle<HANDLE, FileTraits>;
 using CAutoFind = CScopedHandle<HANDLE, FindTraits>;
@@ -80,6 +87,8 @@ using CAutoWindow = CScopedHandle<HWND, WindowTraits>;
 using CGdiObject = CScopedHandle<HGDIOBJ, GdiObjectTraits>;
 // A device context from CreateCompatibleDC.
 using CMemoryDc = CScopedHandle<HDC, MemoryDcTraits>;
+template <typename I>
+using CComRef = CScopedHandle<I *, ComRefTraits<I>>;
 
 // A window's device context for one scope (GetDC / ReleaseDC).
 class CWindowDc {
