@@ -11,6 +11,7 @@
 #include "ResString.h"
 #include "ScanUiMessages.h"
 #include "SettingsLocator_win.h"
+#include "VersionDlg.h"
 #include "res/corvsrc_ids.h"
 #include "res/main_dialog_ids.h"
 
@@ -523,6 +524,9 @@ void CMainDlg::OnCommand(UINT id, UINT code) {
             break;
         case IDC_RESET_STANDARD:
             ResetToStandard();
+            break;
+        case IDC_VERSION:
+            CVersionDlg(m_source.ResourceModule()).Run(Hwnd());
             break;
         case IDC_SELECT_BTN:
             m_pointer = PointerMode::Select;
