@@ -61,6 +61,13 @@ constexpr size_t kHeight = 3, kWidth = 4, kMixed = 6;
 
 CPageBasic::CPageBasic(IPageOwner &owner) : CPageCommon(owner, IDD_PAGE_BASIC, kControls) {}
 
+BOOL CPageBasic::OnInitDialog() {
+    for (int id : {IDC_CUSTOM_HEIGHT, IDC_CUSTOM_WIDTH, IDC_AREA_TOP, IDC_AREA_LEFT, IDC_AREA_WIDTH,
+                   IDC_AREA_HEIGHT})
+        SendDlgItemMessageW(Hwnd(), id, EM_LIMITTEXT, 7, 0);
+    return CPageCommon::OnInitDialog();
+}
+
 int32_t CPageBasic::ColourIndex() const {
     return Hwnd() ? static_cast<int32_t>(State(kControls[0])) : -1;
 }

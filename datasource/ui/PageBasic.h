@@ -17,6 +17,7 @@ public:
     void EnableAreaEdits(bool enable);
 
 protected:
+    BOOL OnInitDialog() override;
     void Accepted(const SPageControl &c) override;
     bool RangeChecked(const SPageControl &c) const override;
 

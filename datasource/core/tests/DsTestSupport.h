@@ -28,6 +28,7 @@ public:
         bool morePages = false;
         bool platen = true;
         bool progressOpen = true;
+        HWND progressWindow = nullptr;
         int created = 0;
         int destroyed = 0;
         int errorsShown = 0;
@@ -61,7 +62,7 @@ public:
     void FinishPage() override { ++m_script.pagesFinished; }
     bool MorePages() override { return m_script.morePages; }
     bool HasProgressDialog() const override { return m_script.progressOpen; }
-    HWND ProgressWindow() const override { return nullptr; }
+    HWND ProgressWindow() const override { return m_script.progressWindow; }
     void CloseProgressDialog() override { m_script.progressOpen = false; }
     bool IsPlaten() const override { return m_script.platen; }
     void MarkEnding() override {}

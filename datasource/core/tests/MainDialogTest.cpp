@@ -308,12 +308,38 @@ TEST_F(MainDialog, UnitComesFromTheScanUtilityAndProgressFollowsItsBoxes) {
         EXPECT_EQ(Text(Basic(), IDC_CUSTOM_HEIGHT), row.height);
     }
 
-    // Progress enabling: nothing without a job, the job's window with one.
-    PostMessageW(Dialog(), CScanUiMessages::EnableProgress(), 0, 0);
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageW(&msg);
-    EXPECT_TRUE(IsWindowEnabled(Dialog()));
+    // The companion application brings its own destination: the file name
+    // is offered instead of the server, and nothing can scan without one.
+    SetWindowTextW(utility.Get(), L"CV_ScanToBox");
+    CloseSource();
+    ASSERT_EQ(Open(), TWRC_SUCCESS);
+    ASSERT_EQ(Enable(TRUE, MSG_ENABLEDS, utility.Get()), TWRC_SUCCESS);
+    EXPECT_TRUE(Shown(Dialog(), IDC_FILENAME_EDIT) && On(Dialog(), IDC_FILENAME_EDIT));
+    EXPECT_TRUE(Shown(Dialog(), IDC_SAVE_DEST));
+    EXPECT_FALSE(Shown(Dialog(), IDC_SERVER) || On(Dialog(), IDC_SERVER));
+    EXPECT_FALSE(On(Dialog(), IDOK) || On(Dialog(), IDC_PRESCAN));
+
+    // Progress enabling: nothing without a job; with one, its window
+    // follows the utility's boxes.
+    auto post = [&](WPARAM enable) {
+        PostMessageW(Dialog(), CScanUiMessages::EnableProgress(), enable, 0);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+    };
+    CloseSource();
+    CAutoWindow progress(CreateWindowW(L"STATIC", L"progress", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                       nullptr, nullptr, nullptr));
+    m_job.progressWindow = progress.Get();
+    Reach(500);
+    post(0);
+    EXPECT_TRUE(IsWindowEnabled(progress.Get()));
+    Click(IDOK);
+    ASSERT_EQ(State(), 600u);
+    post(0);
+    EXPECT_FALSE(IsWindowEnabled(progress.Get()));
+    post(1);
+    EXPECT_TRUE(IsWindowEnabled(progress.Get()));
 }
 
 TEST_F(MainDialog, WindowGrowsButNeverBelowItsFirstSize) {
