@@ -4,12 +4,14 @@
 
 #include <string>
 
+#include "AnsiText_win.h"
 #include "DiagLog.h"
 #include "DocumentSizes.h"
 #include "MessageBox.h"
 #include "PageRules.h"
 #include "ResString.h"
 #include "ScanUiMessages.h"
+#include "SelSrvDlg.h"
 #include "SettingsLocator_win.h"
 #include "VersionDlg.h"
 #include "res/corvsrc_ids.h"
@@ -200,10 +202,7 @@ BOOL CMainDlg::OnInitDialog() {
     ::SetWindowTextW(Hwnd(), m_strings.Load(IDS_APP_TITLE).c_str());
     m_companion = CSettingsStore::IsCompanionParent(m_source.ParentTitle());
     store.LoadServerSettings(m_source.ParentTitle());
-    const std::wstring server =
-        m_strings.Load(IDS_SERVER_PREFIX) +
-        std::wstring(store.Server.Server.begin(), store.Server.Server.end());
-    ::SetDlgItemTextW(Hwnd(), IDC_SERVER, server.c_str());
+    ShowServerText();
     ::SetDlgItemTextW(Hwnd(), IDC_SAVE_DEST, m_strings.Load(IDS_SAVE_DEST_PREFIX).c_str());
 
     HWND tabs = ::GetDlgItem(Hwnd(), IDC_TABS);
@@ -324,6 +323,27 @@ void CMainDlg::ClampAreaToPaper() {
     }
     s.AreaWidth = std::min(s.AreaWidth, width);
     s.AreaHeight = std::min(s.AreaHeight, height);
+}
+
+void CMainDlg::ShowServerText() {
+    const std::wstring text =
+        m_strings.Load(IDS_SERVER_PREFIX) + CAnsiText::ToWide(Store().Server.Server);
+    ::SetDlgItemTextW(Hwnd(), IDC_SERVER, text.c_str());
+}
+
+void CMainDlg::OnServer() {
+    CSelSrvDlg dialog(m_source.ResourceModule(), Store().Server);
+    if (dialog.Run(Hwnd()) != IDOK)
+        return;
+    if (HasPreview())
+        DiscardPreview();
+    Store().Server = dialog.Settings();
+    ShowServerText();
+    Store().SaveServerSettings(m_source.ParentTitle());
+    // Prescan keeps to the platen, as the paper-place rule has it.
+    const bool target = HasConnectionTarget();
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN), target && PaperPlace() == 0);
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SCAN), target);
 }
 
 void CMainDlg::Close() {
@@ -524,6 +544,9 @@ void CMainDlg::OnCommand(UINT id, UINT code) {
             break;
         case IDC_RESET_STANDARD:
             ResetToStandard();
+            break;
+        case IDC_SERVER:
+            OnServer();
             break;
         case IDC_VERSION:
             CVersionDlg(m_source.ResourceModule()).Run(Hwnd());

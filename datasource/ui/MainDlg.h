@@ -94,6 +94,9 @@ private:
     bool HasConnectionTarget();
     void Scan();
     void Close();
+    // The server button: "接続先：" and the address.
+    void ShowServerText();
+    void OnServer();
     void OnPaperPlace(int32_t place);
     void OnUnitChange();
     void ResetToStandard();

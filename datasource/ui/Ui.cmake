@@ -4,7 +4,7 @@
 # box) are Windows only.
 set(_ui_dir ${CMAKE_CURRENT_LIST_DIR})
 
-add_library(corv_uirules STATIC ${_ui_dir}/PageRules.cpp)
+add_library(corv_uirules STATIC ${_ui_dir}/CharacterMask.cpp ${_ui_dir}/PageRules.cpp)
 target_include_directories(corv_uirules PUBLIC ${_ui_dir})
 target_link_libraries(corv_uirules PUBLIC corv_settings)
 
@@ -25,6 +25,8 @@ if(CORV_WIN32)
     ${_ui_dir}/PageInput.cpp
     ${_ui_dir}/PageQuality.cpp
     ${_ui_dir}/PngStatic.cpp
+    ${_ui_dir}/RestrictedEdit.cpp
+    ${_ui_dir}/SelSrvDlg.cpp
     ${_ui_dir}/ScanDlg.cpp
     ${_ui_dir}/VELT_ModuleVersion.cpp
     ${_ui_dir}/VersionDlg.cpp)

@@ -104,16 +104,18 @@ void Keep(const CShot &shot, const char *name) {
 class DialogShot : public DsTest {};
 
 HWND g_box = nullptr;
+HWND g_main = nullptr;
 CShot g_boxShot;
-void CALLBACK ShootVersionBox(HWND, UINT, UINT_PTR id, DWORD) {
+// Takes the modal box that the click opened, then closes it.
+void CALLBACK ShootModalBox(HWND, UINT, UINT_PTR id, DWORD) {
     HWND box = GetActiveWindow();
-    if (!box || box == g_box)
+    if (!box || box == g_box || box == g_main || GetClassLongW(box, GCW_ATOM) != 32770)
         return;
     KillTimer(nullptr, id);
     Pump(300);
     g_boxShot = Capture(box);
     g_box = box;
-    PostMessageW(box, WM_COMMAND, IDOK, 0);
+    PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
 }
 
 TEST_F(DialogShot, EveryPageAndTheVersionBoxShowTheirLabels) {
@@ -142,11 +144,18 @@ TEST_F(DialogShot, EveryPageAndTheVersionBoxShowTheirLabels) {
         EXPECT_GT(DarkPixels(shot, dialog, GetDlgItem(dialog, IDOK)), 20) << names[tab];
         EXPECT_GT(DarkPixels(shot, dialog, GetDlgItem(dialog, IDC_PAPER_PLATEN)), 20) << names[tab];
     }
-    SetTimer(nullptr, 0, 100, ShootVersionBox);
-    Click(IDC_VERSION);
-    ASSERT_NE(g_box, nullptr);
-    Keep(g_boxShot, "version-box");
-    EXPECT_GT(g_boxShot.width, 300);
+    const std::pair<int, const char *> boxes[] = {{IDC_VERSION, "version-box"},
+                                                  {IDC_SERVER, "server-dialog"}};
+    for (const auto &[button, name] : boxes) {
+        HWND before = g_box;
+        g_main = dialog;
+        SetTimer(nullptr, 0, 100, ShootModalBox);
+        Click(button);
+        ASSERT_NE(g_box, before) << name;
+        Keep(g_boxShot, name);
+        EXPECT_GT(g_boxShot.width, 300) << name;
+        g_box = nullptr;
+    }
 }
 
 }  // namespace

@@ -7,13 +7,17 @@
 
 #include <commctrl.h>
 
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "ScanUiMessages.h"
 #include "res/main_dialog_ids.h"
 #include "res/page_ids.h"
+#include "res/server_dialog_ids.h"
 #include "MessageBox.h"
 #include "ModuleStrings_win.h"
 #include "SettingsLocator_win.h"
@@ -441,6 +445,109 @@ TEST_F(MainDialog, KeyboardReachesEveryEnabledControlAndKnowsEnterAndEscape) {
     for (const RecordedDsmCall &call : Notifications())
         closeRequested = closeRequested || call.MSG == MSG_CLOSEDSREQ;
     EXPECT_TRUE(closeRequested);
+}
+
+// Runs `steps` one per tick inside the modal loop of the dialog that
+// `open` shows, each with that dialog's window.
+std::vector<std::function<void(HWND)>> g_steps;
+size_t g_step = 0;
+void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND box = GetActiveWindow();
+    wchar_t title[64] = {};
+    GetWindowTextW(box, title, 64);
+    if (std::wstring(title) != L"ホスト選択")
+        return;
+    if (g_step < g_steps.size())
+        g_steps[g_step++](box);
+    if (g_step == g_steps.size())
+        KillTimer(nullptr, id);
+}
+
+TEST_F(MainDialog, ServerDialogRefusesMissingEntriesAndKeepsValidOnes) {
+    using Step = std::function<void(HWND)>;
+    auto set = [](int id, const wchar_t *text) {
+        return Step([=](HWND box) { SetDlgItemTextW(box, id, text); });
+    };
+    auto check = [](int id, bool on) {
+        return Step([=](HWND box) {
+            if (Checked(box, id) != on)
+                Press(box, id);
+        });
+    };
+    const Step ok = [](HWND box) { Press(box, IDOK); };
+    const Step cancel = [](HWND box) { Press(box, IDCANCEL); };
+    struct Row {
+        std::vector<Step> steps;
+        const wchar_t *message;  // null: accepted
+        const wchar_t *button = L"接続先：127.0.0.1";
+    };
+    const Row rows[] = {
+        {{set(IDC_SERVER_ADDRESS, L""), ok, cancel}, L"サーバのアドレスが入力されていません。"},
+        {{set(IDC_SERVER_ADDRESS, L"scan1"), check(IDC_PROXY_USE, true), set(IDC_PROXY_NAME, L""),
+          ok, cancel},
+         L"プロキシサーバのアドレスが入力されていません。"},
+        {{check(IDC_PROXY_USE, true), set(IDC_PROXY_NAME, L"px"), set(IDC_PROXY_PORT, L""), ok,
+          cancel},
+         L"プロキシサーバのポート番号が入力されていません。"},
+        {{check(IDC_PROXY_USE, true), set(IDC_PROXY_NAME, L"px"), set(IDC_PROXY_PORT, L"8080"),
+          check(IDC_PROXY_AUTH, true), set(IDC_PROXY_USER, L""), ok, cancel},
+         L"プロキシサーバでのユーザ認証のログイン名が入力されていません。"},
+        {{check(IDC_PROXY_USE, true), set(IDC_PROXY_NAME, L"px"), set(IDC_PROXY_PORT, L"8080"),
+          check(IDC_PROXY_AUTH, true), set(IDC_PROXY_USER, L"u"), set(IDC_PROXY_PASSWORD, L""), ok,
+          cancel},
+         L"プロキシサーバでのユーザ認証のパスワードが入力されていません。"},
+        // Unused proxy fields may stay empty.
+        {{set(IDC_SERVER_ADDRESS, L"scan"), check(IDC_PROXY_USE, false), set(IDC_PROXY_NAME, L""),
+          set(IDC_PROXY_PORT, L""), ok},
+         nullptr,
+         L"接続先：scan"},
+        // A typed space or control character is refused; the password is kept scrambled.
+        {{set(IDC_SERVER_ADDRESS, L"scan"), check(IDC_PROXY_USE, true), set(IDC_PROXY_NAME, L"px"),
+          set(IDC_PROXY_PORT, L"8080"), check(IDC_PROXY_AUTH, true), set(IDC_PROXY_USER, L"u"),
+          set(IDC_PROXY_PASSWORD, L"secret9"),
+          [](HWND box) {
+              HWND edit = GetDlgItem(box, IDC_SERVER_ADDRESS);
+              SetFocus(edit);
+              SendMessageW(edit, EM_SETSEL, 4, 4);
+              for (wchar_t c : {L'2', L' ', L'\x01'})
+                  SendMessageW(edit, WM_CHAR, c, 0);
+              EXPECT_EQ(Text(box, IDC_SERVER_ADDRESS), L"scan2");
+          },
+          ok},
+         nullptr,
+         L"接続先：scan2"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.message ? "refused" : "accepted");
+        CloseSource();
+        const std::filesystem::path ini = ConfigureServer("127.0.0.1");
+        Reach(500);
+        Main().ShowPreview(800, 1000, 200);
+        m_boxes.clear();
+        g_steps = row.steps;
+        g_step = 0;
+        SetTimer(nullptr, 0, 20, RunStep);
+        Click(IDC_SERVER);
+        EXPECT_EQ(g_step, g_steps.size());
+        if (row.message) {
+            ASSERT_EQ(m_boxes.size(), 1u);
+            EXPECT_EQ(m_boxes[0], row.message);
+            EXPECT_EQ(Text(Dialog(), IDC_SERVER), L"接続先：127.0.0.1");
+            EXPECT_TRUE(On(Dialog(), IDC_ZOOM_BTN));  // the preview stays
+        } else {
+            EXPECT_TRUE(m_boxes.empty());
+            EXPECT_EQ(Text(Dialog(), IDC_SERVER), row.button);
+            EXPECT_FALSE(On(Dialog(), IDC_ZOOM_BTN));  // the preview went
+            EXPECT_TRUE(On(Dialog(), IDOK) && On(Dialog(), IDC_PRESCAN));
+            // Kept for the next session, the password never in clear.
+            CloseSource();
+            Reach(500);
+            EXPECT_EQ(Text(Dialog(), IDC_SERVER), row.button);
+            std::ifstream in(ini);
+            const std::string file((std::istreambuf_iterator<char>(in)), {});
+            EXPECT_EQ(file.find("secret9"), std::string::npos);
+        }
+    }
 }
 
 }  // namespace

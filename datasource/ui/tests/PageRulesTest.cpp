@@ -2,6 +2,8 @@
 // dialog's arithmetic at its edges.
 #include "PageRules.h"
 
+#include "CharacterMask.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -76,6 +78,36 @@ TEST(PageRules, ZoomEntryAndEstimatedSizeAtTheirEdges) {
     EXPECT_EQ(CPageRules::EstimatedBytes(800, 0), 2400u);
     EXPECT_EQ(CPageRules::EstimatedBytes(800, 1), 800u);
     EXPECT_EQ(CPageRules::EstimatedBytes(800, 2), 100u);
+}
+
+TEST(CharacterMask, EachBitLetsItsCharactersThroughAndControlsNever) {
+    struct Row {
+        uint32_t mask;
+        const wchar_t *text;
+        size_t limit;
+        bool accepted;
+    };
+    const Row rows[] = {
+        {7, L"scan-1.example.jp", 0, true},
+        {7, L"scan 1", 0, false},
+        {7, L"a\tb", 0, false},
+        {1, L"abcXYZ", 0, true},
+        {1, L"abc1", 0, false},
+        {2, L"0123", 0, true},
+        {2, L"12.3", 0, false},
+        {4, L"-_.:/@", 0, true},
+        {4, L"a", 0, false},
+        {8, L"  ", 0, true},
+        {255, L"a 1.\u30b9", 0, true},
+        {255, L"\x7f", 0, false},
+        {7, L"", 0, true},
+        {7, L"abcd", 3, false},
+        {7, L"abc", 3, true},
+        {4, L"\u30b9\u30ad", 0, true},
+    };
+    for (const Row &r : rows)
+        EXPECT_EQ(CCharacterMask::Accepts(r.mask, r.text, r.limit), r.accepted)
+            << r.mask << " " << static_cast<int>(r.text[0]);
 }
 
 }  // namespace

@@ -1,0 +1,17 @@
+// The host selection dialog and its texts.
+#pragma once
+
+#define IDD_SELECT_SERVER 1018
+#define IDC_PROXY_USE 1067
+#define IDC_PROXY_NAME 1068
+#define IDC_SERVER_ADDRESS 1069
+#define IDC_PROXY_PORT 1070
+#define IDC_PROXY_AUTH 1071
+#define IDC_PROXY_USER 1072
+#define IDC_PROXY_PASSWORD 1073
+
+#define IDS_NO_SERVER_ADDRESS 22039
+#define IDS_NO_PROXY_NAME 22040
+#define IDS_NO_PROXY_PORT 22041
+#define IDS_NO_PROXY_USER 22042
+#define IDS_NO_PROXY_PASSWORD 22043
