@@ -35,6 +35,12 @@ std::wstring DsTest::ConfigureServer(const char *server) {
     const std::wstring folder = CSettingsLocator::UserFolder(strings);
     EXPECT_TRUE(CSettingsLocator::CreateFolder(folder));
     const std::wstring ini = folder + L"\\PrivteSettings.Ini";
+    // Every test starts from a workstation with only a server chosen:
+    // nothing one test saved (a proxy, an option) reaches the next.
+    for (const std::wstring &file : {ini, folder + L"\\CV_NetScanUI.ini"}) {
+        WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());
+        DeleteFileW(file.c_str());
+    }
     EXPECT_TRUE(WritePrivateProfileStringW(L"Settings", L"Server",
                                            std::wstring(server, server + strlen(server)).c_str(),
                                            ini.c_str()));

@@ -90,8 +90,8 @@ protected:
     TW_UINT16 Open(TW_UINT32 appId = kAppId);
     TW_UINT16 Enable(TW_BOOL showUI, TW_UINT16 msg = MSG_ENABLEDS, HWND parent = nullptr);
     HWND Dialog() const;
-    // The user's settings file with a server chosen, as a configured
-    // workstation has it; returns the file's path.
+    // Fresh settings files with only a server chosen, as a configured
+    // workstation has them; returns the scan settings file's path.
     static std::wstring ConfigureServer(const char *server);
     void Click(int id);
 
