@@ -215,7 +215,11 @@ bool CTiffReader::NextPage(TiffPage &page) {
 
 void CTiffReader::CheckLayout(const TiffPage &page, uint32_t rowsPerStrip) {
     // Every strip must hold its rows and lie inside the file, so that the
-    // rows read later exist and no count from the file sizes an allocation.
+    // rows read later exist; and the page must not need more bytes than the
+    // file has, so that strips sharing their bytes cannot make a small file
+    // ask for a page-sized allocation.
+    if (page.RowBytes() * uint64_t(page.height) > m_size)
+        Bad();
     for (size_t s = 0; s < m_offsets.size(); ++s) {
         const uint64_t first = uint64_t(s) * rowsPerStrip;
         const uint64_t rows = std::min<uint64_t>(rowsPerStrip, uint64_t(page.height) - first);

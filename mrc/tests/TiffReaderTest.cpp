@@ -259,6 +259,17 @@ const Case kCases[] = {
          });
      },
      kMrcBadTiff},
+    {"strips sharing their bytes",
+     [] {
+         return Shape([](TiffShape &t) {
+             t.overrides[256] = {100};
+             t.overrides[257] = {4000};
+             t.overrides[278] = {1};
+             t.overrides[273] = std::vector<uint32_t>(4000, 8);
+             t.overrides[279] = std::vector<uint32_t>(4000, 100);
+         });
+     },
+     kMrcBadTiff},
     {"directory loop",
      [] {
          auto b = Shape([](TiffShape &) {});
