@@ -92,63 +92,87 @@ void CLayerBuilder::FillUnknown(MrcPlane &plane, std::vector<uint8_t> known) {
                         coarse.pixels[(size_t(y / 2) * coarse.width + x / 2) * s + c];
 }
 
-MrcLayers CLayerBuilder::Build(const uint8_t *pixels, int width, int height, int samples,
-                               std::vector<uint8_t> mask) const {
-    MrcLayers out;
-    out.width = width;
-    out.height = height;
-    out.background = NewPlane(width, height, samples, kBackgroundScale);
-    out.foreground = NewPlane(width, height, samples, kForegroundScale);
-    const std::vector<uint8_t> ring = Dilate(mask, width, height, m_halo);
+void CLayerBuilder::Begin(int width, int height, int samples, std::vector<uint8_t> mask) {
+    m_layers = MrcLayers();
+    m_layers.width = width;
+    m_layers.height = height;
+    m_layers.background = NewPlane(width, height, samples, kBackgroundScale);
+    m_layers.foreground = NewPlane(width, height, samples, kForegroundScale);
+    m_ring = Dilate(mask, width, height, m_halo);
+    m_layers.mask = std::move(mask);
+    m_samples = samples;
+    m_row = 0;
+    const MrcPlane &bg = m_layers.background, &fg = m_layers.foreground;
+    m_bgSum.assign(size_t(bg.width) * bg.height * samples, 0);
+    m_bgCount.assign(size_t(bg.width) * bg.height, 0);
+    m_fgSum.assign(size_t(fg.width) * fg.height * samples, 0.0);
+    m_fgWeight.assign(size_t(fg.width) * fg.height, 0.0);
+}
 
-    MrcPlane &bg = out.background;
-    std::vector<uint64_t> bgSum(size_t(bg.width) * bg.height * samples, 0);
-    std::vector<uint32_t> bgCount(size_t(bg.width) * bg.height, 0);
-    MrcPlane &fg = out.foreground;
-    std::vector<double> fgSum(size_t(fg.width) * fg.height * samples, 0.0);
-    std::vector<double> fgWeight(size_t(fg.width) * fg.height, 0.0);
-    for (int y = 0; y < height; ++y) {
+void CLayerBuilder::AddRows(const uint8_t *pixels, int count) {
+    const int width = m_layers.width, samples = m_samples;
+    const int bgWidth = m_layers.background.width, fgWidth = m_layers.foreground.width;
+    count = std::min(count, m_layers.height - m_row);
+    for (int r = 0; r < count; ++r, ++m_row) {
+        const int y = m_row;
         const int by = y / kBackgroundScale, fy = y / kForegroundScale;
+        const uint8_t *row = pixels + size_t(r) * width * samples;
         for (int x = 0; x < width; ++x) {
             const size_t i = size_t(y) * width + x;
-            const uint8_t *p = pixels + i * samples;
-            if (!ring[i]) {
-                const size_t cell = size_t(by) * bg.width + x / kBackgroundScale;
-                ++bgCount[cell];
+            const uint8_t *p = row + size_t(x) * samples;
+            if (!m_ring[i]) {
+                const size_t cell = size_t(by) * bgWidth + x / kBackgroundScale;
+                ++m_bgCount[cell];
                 for (int c = 0; c < samples; ++c)
-                    bgSum[cell * samples + c] += p[c];
+                    m_bgSum[cell * samples + c] += p[c];
             }
-            if (mask[i]) {
-                const size_t cell = size_t(fy) * fg.width + x / kForegroundScale;
+            if (m_layers.mask[i]) {
+                const size_t cell = size_t(fy) * fgWidth + x / kForegroundScale;
                 const int luma = samples == 1 ? p[0] : (77 * p[0] + 150 * p[1] + 29 * p[2]) >> 8;
                 // The mark's edge pixels are mixed with paper; weighting the
                 // darker ones keeps the colour from fading.
                 const double weight = double(256 - luma) * (256 - luma) * (256 - luma);
-                fgWeight[cell] += weight;
+                m_fgWeight[cell] += weight;
                 for (int c = 0; c < samples; ++c)
-                    fgSum[cell * samples + c] += weight * p[c];
+                    m_fgSum[cell * samples + c] += weight * p[c];
             }
         }
     }
-    std::vector<uint8_t> bgKnown(bgCount.size()), fgKnown(fgWeight.size());
-    for (size_t cell = 0; cell < bgCount.size(); ++cell)
-        if (bgCount[cell]) {
+}
+
+MrcLayers CLayerBuilder::Finish() {
+    const int samples = m_samples;
+    MrcPlane &bg = m_layers.background, &fg = m_layers.foreground;
+    std::vector<uint8_t> bgKnown(m_bgCount.size()), fgKnown(m_fgWeight.size());
+    for (size_t cell = 0; cell < m_bgCount.size(); ++cell)
+        if (m_bgCount[cell]) {
             bgKnown[cell] = 1;
             for (int c = 0; c < samples; ++c)
                 bg.pixels[cell * samples + c] = static_cast<uint8_t>(
-                    (bgSum[cell * samples + c] + bgCount[cell] / 2) / bgCount[cell]);
+                    (m_bgSum[cell * samples + c] + m_bgCount[cell] / 2) / m_bgCount[cell]);
         }
-    for (size_t cell = 0; cell < fgWeight.size(); ++cell)
-        if (fgWeight[cell] > 0) {
+    for (size_t cell = 0; cell < m_fgWeight.size(); ++cell)
+        if (m_fgWeight[cell] > 0) {
             fgKnown[cell] = 1;
             for (int c = 0; c < samples; ++c)
-                fg.pixels[cell * samples + c] = static_cast<uint8_t>(
-                    std::clamp(std::lround(fgSum[cell * samples + c] / fgWeight[cell]), 0L, 255L));
+                fg.pixels[cell * samples + c] = static_cast<uint8_t>(std::clamp(
+                    std::lround(m_fgSum[cell * samples + c] / m_fgWeight[cell]), 0L, 255L));
         }
     FillUnknown(bg, std::move(bgKnown));
     FillUnknown(fg, std::move(fgKnown));
-    out.mask = std::move(mask);
-    return out;
+    m_ring = {};
+    m_bgSum = {};
+    m_bgCount = {};
+    m_fgSum = {};
+    m_fgWeight = {};
+    return std::move(m_layers);
+}
+
+MrcLayers CLayerBuilder::Build(const uint8_t *pixels, int width, int height, int samples,
+                               std::vector<uint8_t> mask) {
+    Begin(width, height, samples, std::move(mask));
+    AddRows(pixels, height);
+    return Finish();
 }
 
 }  // namespace corv::mrc

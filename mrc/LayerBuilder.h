@@ -22,9 +22,14 @@ public:
 
     explicit CLayerBuilder(double dpi);
 
-    // `mask` is one byte a pixel (1 = mark) and moves into the result.
+    // Row by row: Begin with the page's mask (one byte a pixel, 1 = mark,
+    // kept for the result), the page's rows in order, then Finish.
+    void Begin(int width, int height, int samples, std::vector<uint8_t> mask);
+    void AddRows(const uint8_t *pixels, int count);
+    MrcLayers Finish();
+    // The same for a page held in memory.
     MrcLayers Build(const uint8_t *pixels, int width, int height, int samples,
-                    std::vector<uint8_t> mask) const;
+                    std::vector<uint8_t> mask);
 
     // Fills every cell whose `known` flag is 0 from the known cells around
     // it (averages over ever larger squares); all unknown gives white.
@@ -37,6 +42,14 @@ public:
 
 private:
     int m_halo;
+    MrcLayers m_layers;
+    int m_samples = 0;
+    int m_row = 0;
+    std::vector<uint8_t> m_ring;  // the mask grown by the halo
+    std::vector<uint64_t> m_bgSum;
+    std::vector<uint32_t> m_bgCount;
+    std::vector<double> m_fgSum;
+    std::vector<double> m_fgWeight;
 };
 
 }  // namespace corv::mrc

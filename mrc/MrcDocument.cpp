@@ -3,12 +3,10 @@
 #include "DiskFile.h"
 #include "FileMove.h"
 #include "ImageError.h"
-#include "LayerBuilder.h"
-#include "MrcSegmenter.h"
+#include "PageConverter.h"
 #include "TiffReader.h"
 
 #include <new>
-#include <vector>
 
 namespace corv::mrc {
 namespace {
@@ -82,23 +80,9 @@ void CMrcDocument::Convert(const char *tiffPath) {
     CTiffReader reader(*input);
     TiffPage page;
     int pages = 0;
+    CPageConverter converter(reader);
     while (reader.NextPage(page)) {
-        std::vector<uint8_t> pixels(page.RowBytes() * size_t(page.height));
-        reader.ReadRows(pixels.data(), page.height);
-        const double dpi = (page.xDpi + page.yDpi) / 2;
-        CMrcSegmenter segmenter(dpi);
-        std::vector<uint8_t> mask;
-        {
-            const std::vector<uint8_t> luma =
-                CMrcSegmenter::Luma(pixels.data(), page.width, page.height, page.samples);
-            mask = segmenter.Threshold(luma.data(), page.width, page.height);
-        }
-        segmenter.Clean(mask, page.width, page.height);
-        const MrcLayers layers = CLayerBuilder(dpi).Build(pixels.data(), page.width, page.height,
-                                                          page.samples, std::move(mask));
-        pixels.clear();
-        pixels.shrink_to_fit();
-        m_writer->AddPage(layers, page.xDpi, page.yDpi);
+        m_writer->AddPage(converter.Convert(page), page.xDpi, page.yDpi);
         ++pages;
     }
     if (pages == 0)

@@ -86,47 +86,40 @@ CMrcSegmenter::CMrcSegmenter(double dpi)
       m_maxGlyph(Scaled(dpi, 300, 24)),
       m_maxLine(Scaled(dpi, 14, 2)) {}
 
-std::vector<uint8_t> CMrcSegmenter::Luma(const uint8_t *pixels, int width, int height,
-                                         int samples) {
-    const size_t n = size_t(width) * size_t(height);
-    std::vector<uint8_t> out(n);
+void CMrcSegmenter::LumaRow(const uint8_t *pixels, int width, int samples, uint8_t *out) {
     if (samples == 1) {
-        std::copy(pixels, pixels + n, out.begin());
-        return out;
+        std::copy(pixels, pixels + width, out);
+        return;
     }
-    for (size_t i = 0; i < n; ++i) {
-        const uint8_t *p = pixels + i * 3;
-        out[i] = static_cast<uint8_t>((77 * p[0] + 150 * p[1] + 29 * p[2] + 128) >> 8);
+    for (int x = 0; x < width; ++x) {
+        const uint8_t *p = pixels + size_t(x) * 3;
+        out[x] = static_cast<uint8_t>((77 * p[0] + 150 * p[1] + 29 * p[2] + 128) >> 8);
     }
-    return out;
 }
 
-std::vector<uint8_t> CMrcSegmenter::PaperEstimate(const uint8_t *luma, int width, int height,
-                                                  int &bw, int &bh) const {
-    const int b = m_block;
-    bw = (width + b - 1) / b;
-    bh = (height + b - 1) / b;
+void CMrcSegmenter::UpperMeans(const uint8_t *band, int width, int rows, int *out) const {
     // Per block, the mean of its brighter half: the paper where there is text,
     // little moved by noise.
-    std::vector<int> upper(size_t(bw) * bh);
-    for (int by = 0; by < bh; ++by)
-        for (int bx = 0; bx < bw; ++bx) {
-            const int x0 = bx * b, y0 = by * b;
-            const int x1 = std::min(width, x0 + b), y1 = std::min(height, y0 + b);
-            int64_t sum = 0;
-            for (int y = y0; y < y1; ++y)
-                for (int x = x0; x < x1; ++x)
-                    sum += luma[size_t(y) * width + x];
-            const int64_t n = int64_t(x1 - x0) * (y1 - y0);
-            int64_t hiSum = 0, hiN = 0;
-            for (int y = y0; y < y1; ++y)
-                for (int x = x0; x < x1; ++x) {
-                    const int v = luma[size_t(y) * width + x];
-                    if (int64_t(v) * n >= sum)
-                        hiSum += v, ++hiN;
-                }
-            upper[size_t(by) * bw + bx] = hiN ? int(hiSum / hiN) : int(sum / n);
-        }
+    const int b = m_block;
+    for (int x0 = 0, bx = 0; x0 < width; x0 += b, ++bx) {
+        const int x1 = std::min(width, x0 + b);
+        int64_t sum = 0;
+        for (int y = 0; y < rows; ++y)
+            for (int x = x0; x < x1; ++x)
+                sum += band[size_t(y) * width + x];
+        const int64_t n = int64_t(x1 - x0) * rows;
+        int64_t hiSum = 0, hiN = 0;
+        for (int y = 0; y < rows; ++y)
+            for (int x = x0; x < x1; ++x) {
+                const int v = band[size_t(y) * width + x];
+                if (int64_t(v) * n >= sum)
+                    hiSum += v, ++hiN;
+            }
+        out[bx] = hiN ? int(hiSum / hiN) : int(sum / n);
+    }
+}
+
+PaperGrid CMrcSegmenter::Paper(const std::vector<int> &upper, int bw, int bh) const {
     // The brightest block within reach covers the inside of bold strokes
     // wider than a block; a mean over the neighbours then smooths the steps.
     const int reach = 2;
@@ -139,45 +132,50 @@ std::vector<uint8_t> CMrcSegmenter::PaperEstimate(const uint8_t *luma, int width
                     m = std::max(m, upper[size_t(y) * bw + x]);
             peak[size_t(by) * bw + bx] = m;
         }
-    std::vector<uint8_t> paper(upper.size());
+    PaperGrid paper{m_block, bw, bh, std::vector<uint8_t>(upper.size())};
     for (int by = 0; by < bh; ++by)
         for (int bx = 0; bx < bw; ++bx) {
             int sum = 0, n = 0;
             for (int y = std::max(0, by - 1); y <= std::min(bh - 1, by + 1); ++y)
                 for (int x = std::max(0, bx - 1); x <= std::min(bw - 1, bx + 1); ++x)
                     sum += peak[size_t(y) * bw + x], ++n;
-            paper[size_t(by) * bw + bx] = static_cast<uint8_t>(sum / n);
+            paper.level[size_t(by) * bw + bx] = static_cast<uint8_t>(sum / n);
         }
     return paper;
 }
 
-std::vector<uint8_t> CMrcSegmenter::Threshold(const uint8_t *luma, int width, int height) const {
-    int bw = 0, bh = 0;
-    const std::vector<uint8_t> paper = PaperEstimate(luma, width, height, bw, bh);
-    std::vector<uint8_t> mask(size_t(width) * height);
-    const int b = m_block;
-    std::vector<int> limit(width);
-    for (int y = 0; y < height; ++y) {
-        // Bilinear between block centres, so the threshold has no steps.
-        const double fy = std::clamp((y + 0.5) / b - 0.5, 0.0, double(bh - 1));
-        const int y0 = static_cast<int>(fy), y1 = std::min(bh - 1, y0 + 1);
-        const double wy = fy - y0;
-        for (int x = 0; x < width; ++x) {
-            const double fx = std::clamp((x + 0.5) / b - 0.5, 0.0, double(bw - 1));
-            const int x0 = static_cast<int>(fx), x1 = std::min(bw - 1, x0 + 1);
-            const double wx = fx - x0;
-            const double top =
-                paper[size_t(y0) * bw + x0] * (1 - wx) + paper[size_t(y0) * bw + x1] * wx;
-            const double bottom =
-                paper[size_t(y1) * bw + x0] * (1 - wx) + paper[size_t(y1) * bw + x1] * wx;
-            const int level = static_cast<int>(top * (1 - wy) + bottom * wy);
-            limit[x] = std::min(level * kDarkPercent / 100, level - kMinContrast);
-        }
-        const uint8_t *row = luma + size_t(y) * width;
-        uint8_t *out = &mask[size_t(y) * width];
-        for (int x = 0; x < width; ++x)
-            out[x] = row[x] < limit[x] ? 1 : 0;
+void CMrcSegmenter::ThresholdRow(const PaperGrid &paper, int y, const uint8_t *luma, int width,
+                                 uint8_t *out) const {
+    const int b = paper.block, bw = paper.width, bh = paper.height;
+    // Bilinear between block centres, so the threshold has no steps.
+    const double fy = std::clamp((y + 0.5) / b - 0.5, 0.0, double(bh - 1));
+    const int y0 = static_cast<int>(fy), y1 = std::min(bh - 1, y0 + 1);
+    const double wy = fy - y0;
+    const uint8_t *top = &paper.level[size_t(y0) * bw];
+    const uint8_t *bottom = &paper.level[size_t(y1) * bw];
+    for (int x = 0; x < width; ++x) {
+        const double fx = std::clamp((x + 0.5) / b - 0.5, 0.0, double(bw - 1));
+        const int x0 = static_cast<int>(fx), x1 = std::min(bw - 1, x0 + 1);
+        const double wx = fx - x0;
+        const double upper = top[x0] * (1 - wx) + top[x1] * wx;
+        const double lower = bottom[x0] * (1 - wx) + bottom[x1] * wx;
+        const int level = static_cast<int>(upper * (1 - wy) + lower * wy);
+        const int limit = std::min(level * kDarkPercent / 100, level - kMinContrast);
+        out[x] = luma[x] < limit ? 1 : 0;
     }
+}
+
+std::vector<uint8_t> CMrcSegmenter::Threshold(const uint8_t *luma, int width, int height) const {
+    const int b = m_block;
+    const int bw = (width + b - 1) / b, bh = (height + b - 1) / b;
+    std::vector<int> upper(size_t(bw) * bh);
+    for (int by = 0; by < bh; ++by)
+        UpperMeans(luma + size_t(by) * b * width, width, std::min(b, height - by * b),
+                   &upper[size_t(by) * bw]);
+    const PaperGrid paper = Paper(upper, bw, bh);
+    std::vector<uint8_t> mask(size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+        ThresholdRow(paper, y, luma + size_t(y) * width, width, &mask[size_t(y) * width]);
     return mask;
 }
 

@@ -10,6 +10,14 @@
 
 namespace corv::mrc {
 
+// The paper's brightness per block of the page, smoothed.
+struct PaperGrid {
+    int block = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> level;
+};
+
 struct MaskStats {
     int kept = 0;
     int specks = 0;
@@ -20,9 +28,18 @@ class CMrcSegmenter {
 public:
     explicit CMrcSegmenter(double dpi);
 
-    // Luminance of chunky 1- or 3-sample pixels.
-    static std::vector<uint8_t> Luma(const uint8_t *pixels, int width, int height, int samples);
-    // 1 where a pixel is darker than its local paper estimate by the margin.
+    // Luminance of one row of chunky 1- or 3-sample pixels.
+    static void LumaRow(const uint8_t *pixels, int width, int samples, uint8_t *out);
+    // The paper estimate is built a band of BlockSize() luma rows at a time:
+    // each band gives one row of block values (width / BlockSize() rounded
+    // up), and the rows together give the smoothed grid.
+    void UpperMeans(const uint8_t *band, int width, int rows, int *out) const;
+    PaperGrid Paper(const std::vector<int> &upper, int blocksWide, int blocksHigh) const;
+    // One row of the mask: 1 where a pixel is darker than its local paper
+    // estimate by the margin.
+    void ThresholdRow(const PaperGrid &paper, int y, const uint8_t *luma, int width,
+                      uint8_t *out) const;
+    // The same over a whole page held in memory.
     std::vector<uint8_t> Threshold(const uint8_t *luma, int width, int height) const;
     // Removes specks and picture regions from a threshold mask in place.
     MaskStats Clean(std::vector<uint8_t> &mask, int width, int height) const;
@@ -43,9 +60,6 @@ public:
     static constexpr int kMaxSolidPercent = 15;
 
 private:
-    std::vector<uint8_t> PaperEstimate(const uint8_t *luma, int width, int height, int &bw,
-                                       int &bh) const;
-
     int m_block;
     int m_minMark;
     int m_maxGlyph;

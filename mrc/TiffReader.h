@@ -40,6 +40,8 @@ public:
     // Reads the page's next `count` rows into `out` (RowBytes() each), top
     // row first, grey values made black-is-zero.
     void ReadRows(uint8_t *out, int count);
+    // Starts the current page's rows again from the top.
+    void RewindPage() { m_row = 0; }
 
 private:
     struct Entry {

@@ -1,7 +1,13 @@
 // The segmentation rules on drawn pages: what goes into the mask and what
-// stays in the background, then the layers built from a mask.
+// stays in the background, the layers built from a mask, and the streamed
+// page against the same steps on a page held whole.
+#include "ImgOption.h"
+#include "ImgParam.h"
+#include "ImgToTIFF2.h"
 #include "LayerBuilder.h"
+#include "MemoryFile.h"
 #include "MrcSegmenter.h"
+#include "PageConverter.h"
 
 #include <gtest/gtest.h>
 
@@ -228,6 +234,62 @@ TEST(LayerBuilder, BackgroundLosesTheInkAndForegroundKeepsItsColour) {
     EXPECT_EQ(fg[0], 180);
     EXPECT_EQ(fg[1], 20);
     EXPECT_EQ(fg[2], 30);
+}
+
+}  // namespace
+}  // namespace corv::mrc
+
+namespace corv::mrc {
+namespace {
+
+TEST(PageConverter, StreamedPageMatchesTheWholePagePath) {
+    // An RGB page whose height is no multiple of the block, with marks,
+    // a picture and noise, read from our writer's TIFF in bands.
+    const int w = 410, h = 333;
+    std::vector<uint8_t> rgb(size_t(w) * h * 3);
+    std::mt19937 rng(5);
+    std::normal_distribution<double> noise(0, 5);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const bool mark = (x % 40 < 6 && y % 50 < 30) || (y >= 300 && y < 304);
+                const bool picture = x >= 250 && y >= 120 && y < 280;
+                const double v = mark ? 30 + 60 * c : picture ? 40 + (x + y + c * 50) % 90 : 235;
+                rgb[(size_t(y) * w + x) * 3 + c] =
+                    uint8_t(std::clamp(std::lround(v + noise(rng)), 0L, 255L));
+            }
+    CMemoryFile file;
+    file.Open(kOpenReadWrite);
+    {
+        CTiffOption option(0, 0, 0);
+        CImgToTIFF2 writer;
+        writer.Open(&option, &file);
+        writer.BeginPage(CImgParam(kPixelRgb, w, h, w * 3, 200.0));
+        writer.WriteData(rgb.size(), rgb.data());
+        writer.EndPage();
+        writer.Close();
+    }
+    file.Seek(0, kSeekBegin);
+    CTiffReader reader(file);
+    TiffPage page;
+    ASSERT_TRUE(reader.NextPage(page));
+    const MrcLayers streamed = CPageConverter(reader).Convert(page);
+
+    const CMrcSegmenter s(200);
+    std::vector<uint8_t> luma(size_t(w) * h);
+    for (int y = 0; y < h; ++y)
+        CMrcSegmenter::LumaRow(&rgb[size_t(y) * w * 3], w, 3, &luma[size_t(y) * w]);
+    std::vector<uint8_t> mask = s.Threshold(luma.data(), w, h);
+    const MaskStats stats = s.Clean(mask, w, h);
+    EXPECT_GT(stats.kept, 50);
+    EXPECT_EQ(stats.pictures, 1);
+    const MrcLayers whole = CLayerBuilder(200).Build(rgb.data(), w, h, 3, mask);
+
+    EXPECT_EQ(streamed.mask, whole.mask);
+    EXPECT_EQ(streamed.background.pixels, whole.background.pixels);
+    EXPECT_EQ(streamed.foreground.pixels, whole.foreground.pixels);
+    EXPECT_EQ(streamed.background.width, (w + 2) / 3);
+    EXPECT_EQ(streamed.foreground.height, (h + 5) / 6);
 }
 
 }  // namespace
