@@ -35,4 +35,5 @@ check() {
 check "$build/datasource/corvsrc.ds" "DS_Entry "
 check "$build/scanapp/corvscan.exe" ""
 check "$build/colour/corvcolor.dll" "$colour_exports"
+check "$build/mrc/cvpsmrc.dll" "CVMRCPDFEnd CVMRCPDFFile CVMRCPDFInit "
 exit $fail

@@ -4,29 +4,13 @@
 #include "EncoderG4.h"
 #include "ImageError.h"
 #include "PackBits.h"
+#include "TIFFTags.h"
 
 #include <cstring>
 #include <new>
 
 namespace corv {
 namespace {
-
-enum : uint16_t {
-    kTagNewSubfileType = 254,
-    kTagImageWidth = 256,
-    kTagImageLength = 257,
-    kTagBitsPerSample = 258,
-    kTagCompression = 259,
-    kTagPhotometric = 262,
-    kTagStripOffsets = 273,
-    kTagSamplesPerPixel = 277,
-    kTagRowsPerStrip = 278,
-    kTagStripByteCounts = 279,
-    kTagXResolution = 282,
-    kTagYResolution = 283,
-    kTagPlanarConfiguration = 284,
-    kTagResolutionUnit = 296,
-};
 
 // NewSubfileType of a page that belongs to a multi-page document.
 constexpr uint32_t kSubfilePage = 2;
