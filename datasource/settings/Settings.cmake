@@ -5,8 +5,11 @@ set(_settings_dir ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(corv_settings STATIC
   ${_settings_dir}/DocumentSizes.cpp
+  ${_settings_dir}/FavoriteInfo.cpp
+  ${_settings_dir}/FavoriteName.cpp
   ${_settings_dir}/LengthLimits.cpp
   ${_settings_dir}/PasswordScrambler.cpp
+  ${_settings_dir}/ProfileValues.cpp
   ${_settings_dir}/ScanRequestParams.cpp
   ${_settings_dir}/ScanSettings.cpp
   ${_settings_dir}/SettingsLists.cpp
@@ -45,6 +48,7 @@ corv_add_test(settings_tests
     ${_settings_dir}/tests/PasswordScramblerTest.cpp
     ${_settings_dir}/tests/SettingsStoreTest.cpp
     ${_settings_dir}/tests/SettingsPathsTest.cpp
+    ${_settings_dir}/tests/FavoriteTest.cpp
   LIBS ${_settings_libs})
 if(NOT CORV_WIN32)
   target_compile_definitions(settings_tests PRIVATE

@@ -1,10 +1,9 @@
 #include "SettingsStore.h"
 
-#include <algorithm>
-#include <charconv>
 #include <string>
 
 #include "PasswordScrambler.h"
+#include "ProfileValues.h"
 #include "UnitConversion.h"
 
 namespace {
@@ -28,33 +27,6 @@ constexpr std::string_view kUnit = "Unit";
 constexpr std::string_view kDebug = "Debug";
 constexpr std::string_view kHttpPort = "http port";
 
-// Like the system's integer reading ("12 mm" is 12), except that a value
-// without any leading number or beyond 32 bits is not taken for 0 or
-// wrapped, but gives the default.
-int32_t ReadInt(const IProfileFile &file, std::string_view section, std::string_view key,
-                int32_t fallback) {
-    const auto text = file.Read(section, key);
-    if (!text) {
-        return fallback;
-    }
-    std::string_view digits = *text;
-    digits.remove_prefix(std::min(digits.find_first_not_of(" \t"), digits.size()));
-    if (digits.starts_with('+')) {
-        digits.remove_prefix(1);
-    }
-    int32_t value = 0;
-    const auto result = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    return result.ec == std::errc() ? value : fallback;
-}
-
-std::string ReadText(const IProfileFile &file, std::string_view section, std::string_view key) {
-    return file.Read(section, key).value_or(std::string());
-}
-
-void WriteInt(IProfileFile &file, std::string_view section, std::string_view key, int32_t value) {
-    file.Write(section, key, std::to_string(value));
-}
-
 }  // namespace
 
 void CSettingsStore::LoadForDialog(std::wstring_view parentTitle) {
@@ -73,7 +45,7 @@ bool CSettingsStore::LoadOption(std::string_view section, std::string_view key, 
     if (!m_options.Read(section, key)) {
         m_options.Write(section, key, std::to_string(standard));
     }
-    return ReadInt(m_options, section, key, standard) != 0;
+    return CProfileValues::ReadInt(m_options, section, key, standard) != 0;
 }
 
 void CSettingsStore::LoadOptions() {
@@ -100,7 +72,7 @@ bool CSettingsStore::UsePhotoOption() {
 }
 
 void CSettingsStore::LoadUnit() {
-    Settings.Unit = ReadInt(m_sourceProfile, kUiSettings, kUnit, 0);
+    Settings.Unit = CProfileValues::ReadInt(m_sourceProfile, kUiSettings, kUnit, 0);
 }
 
 void CSettingsStore::SetUnitFromScanUtility(int32_t utilityUnit) {
@@ -109,7 +81,8 @@ void CSettingsStore::SetUnitFromScanUtility(int32_t utilityUnit) {
 
 void CSettingsStore::LoadScanSettings() {
     for (const CScanSettings::SKey &key : CScanSettings::Keys()) {
-        const int32_t value = ReadInt(m_private, kSettings, key.name, key.iniDefault);
+        const int32_t value =
+            CProfileValues::ReadInt(m_private, kSettings, key.name, key.iniDefault);
         if (key.intField != nullptr) {
             Settings.*key.intField = value;
         } else {
@@ -126,13 +99,13 @@ void CSettingsStore::SaveScanSettings() {
         const int32_t value = key.intField != nullptr
                                   ? Settings.*key.intField
                                   : CUnitConversion::Truncate(Settings.*key.realField);
-        WriteInt(m_private, kSettings, key.name, value);
+        CProfileValues::WriteInt(m_private, kSettings, key.name, value);
     }
 }
 
 void CSettingsStore::LoadFavoriteName() {
     if (SaveSettingsOption()) {
-        FavoriteName = ReadText(m_private, kSettings, kFavorite);
+        FavoriteName = CProfileValues::ReadText(m_private, kSettings, kFavorite);
     }
 }
 
@@ -150,14 +123,15 @@ void CSettingsStore::LoadServerSettings(std::wstring_view parentTitle) {
     if (IsCompanionParent(parentTitle)) {
         return;
     }
-    Server.Server = ReadText(m_private, kSettings, kServer);
-    Server.ProxyName = ReadText(m_private, kSettings, kProxyName);
-    Server.ProxyPort = ReadText(m_private, kSettings, kProxyPort);
-    Server.UserName = ReadText(m_private, kSettings, kUserName);
-    Server.Password = CPasswordScrambler::Unscramble(ReadText(m_private, kSettings, kPassword));
-    Server.Timeout = ReadInt(m_private, kSettings, kTimeout, 0);
-    Server.EnableProxy = ReadInt(m_private, kSettings, kEnableProxy, 0);
-    Server.EnableAuth = ReadInt(m_private, kSettings, kEnableAuth, 0);
+    Server.Server = CProfileValues::ReadText(m_private, kSettings, kServer);
+    Server.ProxyName = CProfileValues::ReadText(m_private, kSettings, kProxyName);
+    Server.ProxyPort = CProfileValues::ReadText(m_private, kSettings, kProxyPort);
+    Server.UserName = CProfileValues::ReadText(m_private, kSettings, kUserName);
+    Server.Password =
+        CPasswordScrambler::Unscramble(CProfileValues::ReadText(m_private, kSettings, kPassword));
+    Server.Timeout = CProfileValues::ReadInt(m_private, kSettings, kTimeout, 0);
+    Server.EnableProxy = CProfileValues::ReadInt(m_private, kSettings, kEnableProxy, 0);
+    Server.EnableAuth = CProfileValues::ReadInt(m_private, kSettings, kEnableAuth, 0);
 }
 
 void CSettingsStore::SaveServerSettings(std::wstring_view parentTitle) {
@@ -169,11 +143,11 @@ void CSettingsStore::SaveServerSettings(std::wstring_view parentTitle) {
     m_private.Write(kSettings, kProxyPort, Server.ProxyPort);
     m_private.Write(kSettings, kUserName, Server.UserName);
     m_private.Write(kSettings, kPassword, CPasswordScrambler::Scramble(Server.Password));
-    WriteInt(m_private, kSettings, kTimeout, Server.Timeout);
-    WriteInt(m_private, kSettings, kEnableProxy, Server.EnableProxy);
-    WriteInt(m_private, kSettings, kEnableAuth, Server.EnableAuth);
+    CProfileValues::WriteInt(m_private, kSettings, kTimeout, Server.Timeout);
+    CProfileValues::WriteInt(m_private, kSettings, kEnableProxy, Server.EnableProxy);
+    CProfileValues::WriteInt(m_private, kSettings, kEnableAuth, Server.EnableAuth);
 }
 
 int32_t CSettingsStore::HttpPort(int32_t defaultPort) const {
-    return ReadInt(m_private, kDebug, kHttpPort, defaultPort);
+    return CProfileValues::ReadInt(m_private, kDebug, kHttpPort, defaultPort);
 }

@@ -7,8 +7,10 @@
 #include <string>
 #include <string_view>
 
+#include "FavoriteInfo.h"
 #include "PasswordScrambler.h"
 #include "ProfileFile.h"
+#include "SettingsLists.h"
 #include "SettingsStore.h"
 
 namespace {
@@ -53,5 +55,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     store.RequestParams(false);
     store.RequestParams(true);
     store.HttpPort(80);
+
+    // A favourite file from anywhere (an import) loads within its limits,
+    // and applying it never leaves a code outside the value lists.
+    CFuzzProfile favoriteFile(data, size);
+    const CFavoriteInfo favorite = CFavoriteInfo::Load(favoriteFile);
+    if (favorite.Name.size() >= 260 || favorite.Comment.size() >= 260)
+        __builtin_trap();
+    CScanSettings applied = CScanSettings::Standard();
+    favorite.ApplyTo(applied);
+    if (CSettingsLists::ColorMode().CodeToIndex(applied.ColorMode) < 0)
+        __builtin_trap();
     return 0;
 }

@@ -4,29 +4,10 @@
 #include <string>
 #include <utility>
 
+#include "MemoryProfile.h"
 #include "SettingsStore.h"
 
 namespace {
-
-// A settings file in memory; counts writes so tests see what was not written.
-class CMemoryProfile : public IProfileFile {
-public:
-    std::optional<std::string> Read(std::string_view section, std::string_view key) const override {
-        const auto it = values.find({std::string(section), std::string(key)});
-        return it == values.end() ? std::nullopt : std::optional(it->second);
-    }
-    bool Write(std::string_view section, std::string_view key, std::string_view value) override {
-        values[{std::string(section), std::string(key)}] = value;
-        ++writes;
-        return true;
-    }
-    std::string At(const char *section, const char *key) const {
-        return Read(section, key).value_or("<missing>");
-    }
-
-    std::map<std::pair<std::string, std::string>, std::string> values;
-    int writes = 0;
-};
 
 class SettingsStore : public ::testing::Test {
 protected:
