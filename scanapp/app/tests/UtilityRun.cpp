@@ -32,7 +32,7 @@ struct SControlSearch {
     int id;
     HWND found;
 };
-BOOL CALLBACK FindControl(HWND child, LPARAM param) {
+BOOL CALLBACK MatchControl(HWND child, LPARAM param) {
     auto *s = reinterpret_cast<SControlSearch *>(param);
     if (::GetDlgCtrlID(child) != s->id)
         return TRUE;
@@ -206,10 +206,15 @@ void CUtilityRun::TypeControlKey(HWND window, WORD key) {
     }
 }
 
-std::wstring CUtilityRun::ControlText(HWND dialog, int id) {
+HWND CUtilityRun::FindControl(HWND dialog, int id) {
     SControlSearch search{id, nullptr};
-    ::EnumChildWindows(dialog, FindControl, reinterpret_cast<LPARAM>(&search));
-    return search.found ? TextOf(search.found) : L"<no control>";
+    ::EnumChildWindows(dialog, MatchControl, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::wstring CUtilityRun::ControlText(HWND dialog, int id) {
+    const HWND control = FindControl(dialog, id);
+    return control ? TextOf(control) : L"<no control>";
 }
 
 bool CUtilityRun::WaitFor(const std::function<bool()> &done, DWORD timeoutMs) {

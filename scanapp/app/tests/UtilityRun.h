@@ -54,7 +54,8 @@ public:
     static void Press(HWND dialog, int id);
     // Ctrl + key, typed into the foreground window after `window` is brought there.
     static void TypeControlKey(HWND window, WORD key);
-    // The text of a control anywhere below `dialog` with this id.
+    // A control anywhere below `dialog` with this id, and its text.
+    static HWND FindControl(HWND dialog, int id);
     static std::wstring ControlText(HWND dialog, int id);
 
     static bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs);
