@@ -196,8 +196,8 @@ std::vector<SCase> Cases() {
 
 class ScanUtilityErrors : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { CUtilityRun::LoadManagerFile(true); }
-    static void TearDownTestSuite() { CUtilityRun::LoadManagerFile(false); }
+    static void SetUpTestSuite() { CUtilityRun::LoadFilesOf({L"twain_32"}); }
+    static void TearDownTestSuite() { CUtilityRun::LoadFilesOf({}); }
 
     void SetUp() override {
         ASSERT_TRUE(CUtilityRun::InstallManager(CORV_FAILING_DSM));

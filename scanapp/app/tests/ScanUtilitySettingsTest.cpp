@@ -37,7 +37,7 @@ protected:
     void SetUp() override {
         ASSERT_NE(CSimulatorClient::Port(), 0) << "simulator not running";
         ASSERT_TRUE(CTwainTestClient::InstallSource());
-        CUtilityRun::LoadManagerFile(false);
+        CUtilityRun::LoadFilesOf({});
         ASSERT_TRUE(CUtilityRun::InstallManager(WineDsmPath()));
         CUtilityRun::ResetLog();
     }

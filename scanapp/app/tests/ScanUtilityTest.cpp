@@ -23,7 +23,7 @@ protected:
         ASSERT_NE(CSimulatorClient::Port(), 0) << "simulator not running";
         ASSERT_TRUE(CSimulatorClient::SetScenario({"--feeder-sheets", "3"}));
         ASSERT_TRUE(CTwainTestClient::InstallSource()) << "corvsrc.ds beside the test program";
-        CUtilityRun::LoadManagerFile(false);
+        CUtilityRun::LoadFilesOf({});
         ASSERT_TRUE(CUtilityRun::InstallManager(WineDsmPath()));
         // The user's source configuration: the simulator, grey at 200 dpi, A4 from the feeder.
         SScanSetup setup;
@@ -160,6 +160,70 @@ TEST_F(ScanUtility, ASecondStartHandsOverToTheFirstAndEnds) {
     EXPECT_EQ(CUtilityRun::CountLog("scan command"), 0) << "Startup 0 starts no scan";
     ::PostMessageW(main, WM_COMMAND, 32772, 0);
     EXPECT_EQ(first.WaitForExit(kWindowTimeoutMs), 0u);
+}
+
+}  // namespace
+
+namespace {
+
+// The foreign source stands in for Wine's own second source while a test runs.
+class CForeignSourceInstall {
+public:
+    CForeignSourceInstall() {
+        ::CopyFileW(Target().c_str(), Saved().c_str(), FALSE);
+        m_installed = ::CopyFileW(CORV_FOREIGN_SOURCE_DS, Target().c_str(), FALSE) != 0;
+        CUtilityRun::LoadFilesOf({L"gphoto2.ds"});
+    }
+    ~CForeignSourceInstall() {
+        ::CopyFileW(Saved().c_str(), Target().c_str(), FALSE);
+        ::DeleteFileW(Saved().c_str());
+        ::SetEnvironmentVariableA("CORV_FOREIGN_SOURCE", nullptr);
+        CUtilityRun::LoadFilesOf({});
+    }
+    bool Done() const { return m_installed; }
+
+private:
+    static std::wstring Target() { return WineSourceFolder() + L"\\gphoto2.ds"; }
+    static std::wstring Saved() { return WineSourceFolder() + L"\\gphoto2.ds.saved"; }
+    bool m_installed = false;
+};
+
+TEST_F(ScanUtility, AForeignSourceIsLeftOutAndASecondOfOursChosenByName) {
+    CForeignSourceInstall foreign;
+    ASSERT_TRUE(foreign.Done());
+    struct SCase {
+        const char *identity;
+        const char *saved;
+        const char *logged;
+        const char *current;
+    } cases[] = {
+        {"Other Maker|Other Family|Foreign Scanner", "",
+         "Other Maker / Other Family / Foreign Scanner left out",
+         "current DS Corvane QM Network Scanner"},
+        {"tessaly|Corvane QM|Lower Case", "Lower Case",
+         "tessaly / Corvane QM / Lower Case left out", "current DS Corvane QM Network Scanner"},
+        {"Tessaly|Corvane QM|Second Scanner", "Second Scanner",
+         "Tessaly / Corvane QM / Second Scanner listed", "current DS Second Scanner"},
+        {"Tessaly|Corvane QM|Second Scanner", "", "Tessaly / Corvane QM / Second Scanner listed",
+         "current DS Corvane QM Network Scanner"},
+    };
+    for (const SCase &c : cases) {
+        SCOPED_TRACE(c.identity);
+        CUtilityRun::ResetLog();
+        ::SetEnvironmentVariableA("CORV_FOREIGN_SOURCE", c.identity);
+        CUtilityRun::WriteProfile({{"Startup", "0"}, {"Current DS", c.saved}});
+        CUtilityRun run;
+        ASSERT_TRUE(run.Start());
+        HWND main = nullptr;
+        ASSERT_TRUE(CUtilityRun::WaitFor([&] { return (main = run.MainWindow()) != nullptr; },
+                                         kWindowTimeoutMs));
+        EXPECT_EQ(CUtilityRun::CountLog(c.logged), 1);
+        EXPECT_EQ(CUtilityRun::CountLog("Corvane QM Network Scanner listed"), 1);
+        EXPECT_EQ(CUtilityRun::CountLog("current DS"), 1);
+        EXPECT_EQ(CUtilityRun::CountLog(c.current), 1);
+        CUtilityRun::TypeControlKey(main, 'Q');
+        EXPECT_EQ(run.WaitForExit(kWindowTimeoutMs), 0u);
+    }
 }
 
 }  // namespace

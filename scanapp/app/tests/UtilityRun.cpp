@@ -96,19 +96,19 @@ bool CUtilityRun::InstallManager(const std::wstring &dll) {
     return ::CopyFileW(dll.c_str(), target.c_str(), FALSE) != 0;
 }
 
-void CUtilityRun::LoadManagerFile(bool file) {
+void CUtilityRun::LoadFilesOf(const std::vector<std::wstring> &libraries) {
     const wchar_t *key = L"Software\\Wine\\AppDefaults\\corvscan.exe\\DllOverrides";
-    if (!file) {
-        ::RegDeleteKeyW(HKEY_CURRENT_USER, key);
+    ::RegDeleteKeyW(HKEY_CURRENT_USER, key);
+    if (libraries.empty())
         return;
-    }
     HKEY overrides = nullptr;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &overrides,
                           nullptr) != ERROR_SUCCESS)
         return;
     const wchar_t value[] = L"native";
-    ::RegSetValueExW(overrides, L"twain_32", 0, REG_SZ, reinterpret_cast<const BYTE *>(value),
-                     sizeof value);
+    for (const std::wstring &library : libraries)
+        ::RegSetValueExW(overrides, library.c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE *>(value), sizeof value);
     ::RegCloseKey(overrides);
 }
 

@@ -29,9 +29,10 @@ public:
     // Makes `dll` the source manager in the Windows directory, where the
     // program loads it from.
     static bool InstallManager(const std::wstring &dll);
-    // Wine keeps its own TWAIN_32.DLL for every path of that name; with
-    // `file` the program loads the file it finds there, as Windows would.
-    static void LoadManagerFile(bool file);
+    // Wine keeps its own TWAIN_32.DLL and sources for every path of those
+    // names; for the libraries named here (none: back to Wine's) the
+    // program loads the files it finds, as Windows would.
+    static void LoadFilesOf(const std::vector<std::wstring> &libraries);
     // The log switched on and emptied.
     static void ResetLog();
     static std::vector<std::string> LogLines();
