@@ -9,8 +9,12 @@
 //   CORV_FAILING_DSM_FAIL     the step that fails (OPENDSM, GETFIRST, OPENDS, ...)
 //   CORV_FAILING_DSM_STATUS   "fail": DAT_STATUS fails as well
 //   CORV_FAILING_DSM_SOURCES  "maker|family|product;..." the sources to list
+//   CORV_FAILING_DSM_DIALOG   "1": at MSG_ENABLEDS a window stands in for the
+//                             source's dialog: it asks the application for its
+//                             unit and records the answer and progress requests
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -103,6 +107,44 @@ const char *StepName(TW_UINT16 dat, TW_UINT16 msg) {
 
 size_t g_next = 0;
 
+// What a source's dialog receives from the application beside TWAIN.
+LRESULT CALLBACK DialogProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == ::RegisterWindowMessageW(L"CV_GETPARAMRESPONSE_TOSCANUI")) {
+        const auto *block =
+            static_cast<const uint8_t *>(::GlobalLock(reinterpret_cast<HGLOBAL>(wParam)));
+        int32_t unit = 0;
+        std::memcpy(&unit, block + 516, sizeof unit);
+        ::GlobalUnlock(reinterpret_cast<HGLOBAL>(wParam));
+        ::GlobalFree(reinterpret_cast<HGLOBAL>(wParam));
+        Record("UNIT " + std::to_string(unit));
+        return 0;
+    }
+    if (msg == ::RegisterWindowMessageW(L"CV_ENABLEPROGRESS_TOSCANUI")) {
+        Record("PROGRESS " + std::to_string(wParam));
+        return 0;
+    }
+    return ::DefWindowProcW(window, msg, wParam, lParam);
+}
+
+// A top-level window owned by the application's, as the source's dialog
+// is, asking for the unit the way the dialog does when it is created.
+void OpenDialog(HWND parent) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DialogProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"FailingDsmDialog";
+    ::RegisterClassW(&wc);
+    const HWND dialog = ::CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 10, 10, parent,
+                                          nullptr, wc.hInstance, nullptr);
+    HGLOBAL block = ::GlobalAlloc(GMEM_ZEROINIT, 520);
+    auto *bytes = static_cast<uint8_t *>(::GlobalLock(block));
+    const auto handle = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(dialog));
+    std::memcpy(bytes, &handle, sizeof handle);
+    ::GlobalUnlock(block);
+    ::SendMessageW(parent, ::RegisterWindowMessageW(L"CV_GETPARAMREQUEST_FROMSCANUI"),
+                   reinterpret_cast<WPARAM>(block), 0);
+}
+
 TW_UINT16 Answer(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
     switch (dat) {
         case DAT_IDENTITY: {
@@ -116,6 +158,10 @@ TW_UINT16 Answer(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
             }
             return TWRC_SUCCESS;
         }
+        case DAT_USERINTERFACE:
+            if (msg == MSG_ENABLEDS && Env("CORV_FAILING_DSM_DIALOG") == "1")
+                OpenDialog(static_cast<HWND>(reinterpret_cast<TW_USERINTERFACE *>(data)->hParent));
+            return TWRC_SUCCESS;
         case DAT_EVENT: {
             auto *event = reinterpret_cast<TW_EVENT *>(data);
             const MSG *m = reinterpret_cast<const MSG *>(event->pEvent);

@@ -4,6 +4,7 @@
 // asked after the first failure of a sequence.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
 
@@ -200,6 +201,7 @@ protected:
     static void TearDownTestSuite() { CUtilityRun::LoadFilesOf({}); }
 
     void SetUp() override {
+        ::SetEnvironmentVariableA("CORV_FAILING_DSM_DIALOG", nullptr);
         ASSERT_TRUE(CUtilityRun::InstallManager(CORV_FAILING_DSM));
         CUtilityRun::ResetLog();
         ::DeleteFileA(RecordPath().c_str());
@@ -221,7 +223,8 @@ protected:
             [&] {
                 person.Look();
                 const auto recorded = Recorded();
-                if (!triggered && !recorded.empty() && recorded.back() == "ENABLEDS to source") {
+                if (!triggered && std::find(recorded.begin(), recorded.end(),
+                                            "ENABLEDS to source") != recorded.end()) {
                     ::PostMessageW(run.MainWindow(), trigger, 0, 0);
                     triggered = true;
                 }
@@ -274,6 +277,29 @@ TEST_F(ScanUtilityErrors, EachFailingStepShowsItsMessageAndStopsItsSequence) {
         EXPECT_EQ(mainEnabled, c.mainEnabledAfter) << log;
         EXPECT_EQ(run.WaitForExit(0), 0u);
     }
+}
+
+// The source's dialog asks for the unit when it opens; a box shown during a
+// transfer is framed by requests to disable and enable its progress window.
+TEST_F(ScanUtilityErrors, TheDialogGetsTheUnitAndItsProgressIsHeldAroundABox) {
+    ::SetEnvironmentVariableA("CORV_FAILING_DSM_DIALOG", "1");
+    ::SetEnvironmentVariableA("CORV_FAILING_DSM_FAIL", "IMAGEMEMXFER");
+    CUtilityRun::WriteProfile({{"Startup", "1"}, {"Unit", "4"}});
+    CUtilityRun run;
+    const auto expected =
+        Join({kListing,
+              kOpen,
+              {"UNIT 4"},
+              Upto(kAskedToTransfer, 4),
+              {"STATUS to source", "PROGRESS 0", "RESET to source", "PROGRESS 1"}});
+    const auto texts = Run(run, 1, expected.size(), kAskTransfer);
+    ::SetEnvironmentVariableA("CORV_FAILING_DSM_DIALOG", nullptr);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0], L"TWAIN Error.\n11 at ImageFileXfer");
+    const auto recorded = Recorded();
+    ASSERT_GE(recorded.size(), expected.size());
+    EXPECT_EQ(Upto(recorded, expected.size()), expected);
+    EXPECT_EQ(CUtilityRun::CountLog("unit request answered with 4"), 1);
 }
 
 TEST_F(ScanUtilityErrors, OurSourcesAreListedAndTheSavedNameChosen) {
