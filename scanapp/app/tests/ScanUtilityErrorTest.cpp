@@ -197,8 +197,14 @@ std::vector<SCase> Cases() {
 
 class ScanUtilityErrors : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { CUtilityRun::LoadFilesOf({L"twain_32"}); }
-    static void TearDownTestSuite() { CUtilityRun::LoadFilesOf({}); }
+    static void SetUpTestSuite() {
+        CUtilityRun::SaveManager();
+        CUtilityRun::LoadFilesOf({L"twain_32"});
+    }
+    static void TearDownTestSuite() {
+        CUtilityRun::LoadFilesOf({});
+        CUtilityRun::RestoreManager();
+    }
 
     void SetUp() override {
         ::SetEnvironmentVariableA("CORV_FAILING_DSM_DIALOG", nullptr);

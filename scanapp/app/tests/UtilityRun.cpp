@@ -85,10 +85,34 @@ std::string CUtilityRun::ProfileValue(const std::string &key) {
     return value;
 }
 
-bool CUtilityRun::InstallManager(const std::wstring &dll) {
+namespace {
+std::wstring ManagerPath() {
     wchar_t dir[MAX_PATH] = {};
     ::GetWindowsDirectoryW(dir, MAX_PATH);
-    const std::wstring target = std::wstring(dir) + L"\\TWAIN_32.DLL";
+    return std::wstring(dir) + L"\\TWAIN_32.DLL";
+}
+std::wstring SavedManagerPath() {
+    return ManagerPath() + L".saved";
+}
+}  // namespace
+
+void CUtilityRun::SaveManager() {
+    ::DeleteFileW(SavedManagerPath().c_str());
+    ::CopyFileW(ManagerPath().c_str(), SavedManagerPath().c_str(), FALSE);
+}
+
+// Without a saved file there was none to keep: none is left.
+void CUtilityRun::RestoreManager() {
+    if (::GetFileAttributesW(SavedManagerPath().c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ::DeleteFileW(ManagerPath().c_str());
+        return;
+    }
+    ::CopyFileW(SavedManagerPath().c_str(), ManagerPath().c_str(), FALSE);
+    ::DeleteFileW(SavedManagerPath().c_str());
+}
+
+bool CUtilityRun::InstallManager(const std::wstring &dll) {
+    const std::wstring target = ManagerPath();
     wchar_t full[MAX_PATH] = {};
     ::GetFullPathNameW(dll.c_str(), MAX_PATH, full, nullptr);
     if (_wcsicmp(full, target.c_str()) == 0)

@@ -29,6 +29,10 @@ public:
     // Makes `dll` the source manager in the Windows directory, where the
     // program loads it from.
     static bool InstallManager(const std::wstring &dll);
+    // Keeps what the Windows directory holds as TWAIN_32.DLL aside, and puts
+    // it back: a 32-bit Wine keeps its own manager there.
+    static void SaveManager();
+    static void RestoreManager();
     // Wine keeps its own TWAIN_32.DLL and sources for every path of those
     // names; for the libraries named here (none: back to Wine's) the
     // program loads the files it finds, as Windows would.
