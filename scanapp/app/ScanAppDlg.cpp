@@ -36,8 +36,12 @@ CScanAppDlg::CScanAppDlg(HINSTANCE module, std::string profile, std::string defa
 }
 
 CScanAppDlg::~CScanAppDlg() {
-    if (m_hwnd)
-        ::DestroyWindow(m_hwnd);
+    if (!m_hwnd)
+        return;
+    // The source's dialog belongs to this window and would go before it:
+    // the source is let go first, while its dialog still exists.
+    m_twain.CloseQuietly();
+    ::DestroyWindow(m_hwnd);
 }
 
 bool CScanAppDlg::Create() {
