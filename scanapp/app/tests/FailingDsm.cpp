@@ -51,13 +51,13 @@ void Record(const std::string &line) {
 
 std::vector<TW_IDENTITY> Sources() {
     std::vector<TW_IDENTITY> out;
-    const std::string spec = Env("CORV_FAILING_DSM_SOURCES");
+    const std::string list = Env("CORV_FAILING_DSM_SOURCES");
     size_t start = 0;
-    while (start < spec.size()) {
-        size_t end = spec.find(';', start);
+    while (start < list.size()) {
+        size_t end = list.find(';', start);
         if (end == std::string::npos)
-            end = spec.size();
-        const std::string entry = spec.substr(start, end - start);
+            end = list.size();
+        const std::string entry = list.substr(start, end - start);
         const size_t a = entry.find('|');
         const size_t b = entry.find('|', a + 1);
         TW_IDENTITY id{};

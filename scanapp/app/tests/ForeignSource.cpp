@@ -13,9 +13,9 @@
 namespace {
 
 TW_IDENTITY Identity() {
-    char spec[256] = "Other Maker|Other Family|Foreign Scanner";
-    ::GetEnvironmentVariableA("CORV_FOREIGN_SOURCE", spec, sizeof spec);
-    const std::string text = spec;
+    char identity[256] = "Other Maker|Other Family|Foreign Scanner";
+    ::GetEnvironmentVariableA("CORV_FOREIGN_SOURCE", identity, sizeof identity);
+    const std::string text = identity;
     const size_t a = text.find('|');
     const size_t b = text.find('|', a + 1);
     TW_IDENTITY id{};
