@@ -15,8 +15,6 @@ corv_add_test(ui_rules_tests
 if(CORV_WIN32)
   add_library(corv_ui STATIC
     ${_ui_dir}/CancelDlg.cpp
-    ${_ui_dir}/FontChangeStatic.cpp
-    ${_ui_dir}/GdiplusSession.cpp
     ${_ui_dir}/JobDialogs.cpp
     ${_ui_dir}/MainDlg.cpp
     ${_ui_dir}/MessageBox.cpp
@@ -24,14 +22,11 @@ if(CORV_WIN32)
     ${_ui_dir}/PageCommon.cpp
     ${_ui_dir}/PageInput.cpp
     ${_ui_dir}/PageQuality.cpp
-    ${_ui_dir}/PngStatic.cpp
     ${_ui_dir}/RestrictedEdit.cpp
     ${_ui_dir}/SelSrvDlg.cpp
     ${_ui_dir}/ScanDlg.cpp
-    ${_ui_dir}/VELT_ModuleVersion.cpp
     ${_ui_dir}/VersionDlg.cpp)
   # Headers are named bare, resource ids as res/<file>.
   target_include_directories(corv_ui PUBLIC ${_ui_dir} ${_ui_dir}/..)
-  target_link_libraries(corv_ui PUBLIC corv_uirules corv_net corv_settings_win corv_common comctl32
-                        gdiplus version ole32)
+  target_link_libraries(corv_ui PUBLIC corv_uirules corv_net corv_settings_win corv_common_ui comctl32)
 endif()

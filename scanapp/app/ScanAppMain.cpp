@@ -1,10 +1,19 @@
-// The scan utility's start-up, main window and TWAIN side arrive with their
-// own issues; until then the program only honours the log switch and ends.
 #include <windows.h>
 
-#include "DiagLog.h"
+#include <commctrl.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+#include "DiagLog.h"
+#include "ScanApp.h"
+
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     CDiagLog::Instance().OpenIfSwitchedOn("corvscan.log");
-    return 0;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    CScanApp app(module);
+    int code = 0;
+    if (app.InitInstance())
+        code = app.Run();
+    app.ExitInstance();
+    WriteLog("exit %d", code);
+    return code;
 }

@@ -14,20 +14,6 @@ constexpr const wchar_t *kSourceDialogCaptions[] = {kProgressCaption, L"処理�
 // application's thread is busy outside a message loop.
 constexpr UINT kQueryTimeoutMs = 500;
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[1024] = {};
-    DWORD_PTR copied = 0;
-    ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text),
-                          SMTO_ABORTIFHUNG, kQueryTimeoutMs, &copied);
-    return text;
-}
-
 BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
@@ -177,6 +163,20 @@ void CDialogOperator::Answer(HWND box) {
         m_answered.insert(box);
     }
     ::PostMessageW(button, BM_CLICK, 0, 0);
+}
+
+std::wstring ClassOf(HWND window) {
+    wchar_t name[64] = {};
+    ::GetClassNameW(window, name, 64);
+    return name;
+}
+
+std::wstring TextOf(HWND window) {
+    wchar_t text[1024] = {};
+    DWORD_PTR copied = 0;
+    ::SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text),
+                          SMTO_ABORTIFHUNG, kQueryTimeoutMs, &copied);
+    return text;
 }
 
 std::string Utf8(const std::wstring &text) {

@@ -13,6 +13,10 @@
 
 // Message-box texts as UTF-8, for reports and failure messages.
 std::string Utf8(const std::wstring &text);
+// A window's class name, and its text asked for with a timeout, so that a
+// busy program (this one or another) cannot hang the caller.
+std::wstring ClassOf(HWND window);
+std::wstring TextOf(HWND window);
 
 class CDialogOperator {
 public:

@@ -1,0 +1,87 @@
+// Resource ids of corvscan.exe. The numbers are the ones the program has
+// always used: menus, dialogs and strings are looked up by them.
+#pragma once
+
+#define IDR_MAINFRAME 128
+#define IDR_ACCELERATOR 131
+#define IDR_ABOUT_PNG 152
+
+#define IDD_ABOUTBOX 100
+#define IDC_STATIC -1
+
+#define IDD_PAGE_JPEG 141
+#define IDD_PAGE_PDF 142
+#define IDD_PAGE_GENERAL 143
+#define IDD_PAGE_HCPDF 144
+
+// Commands of the menu, the accelerators and the system menu.
+#define IDM_ABOUTBOX 16
+#define ID_SCAN 32771
+#define ID_APP_EXIT_CMD 32772
+#define ID_SETTINGS 32773
+
+// About box.
+#define IDC_ABOUT_PICTURE 1030
+#define IDC_ABOUT_VERSION 1031
+#define IDC_ABOUT_COPYRIGHT 1032
+
+// Settings pages.
+#define IDC_JPEG_QUALITY 1002
+#define IDC_PDF_BW 1003
+#define IDC_PDF_GRAY 1004
+#define IDC_PDF_JPEG_QUALITY 1005
+#define IDC_ASK_COMPRESSION 1016
+#define IDC_CORRECTION 1016
+#define IDC_STARTUP 1017
+#define IDC_ENCODE_ASCII 1018
+#define IDC_ENCODE_BINARY 1019
+#define IDC_SOURCE 1020
+#define IDC_UNIT 1021
+
+// Strings.
+#define IDS_APP_TITLE 10
+#define IDS_ABOUT_ITEM 101
+#define IDS_MANUFACTURER 104
+#define IDS_SECTION 109
+#define IDS_KEY_PATH 110
+#define IDS_KEY_TYPE 111
+#define IDS_KEY_JPEG_QUALITY 112
+#define IDS_KEY_BW_COMPRESSION 113
+#define IDS_KEY_GRAY_COMPRESSION 114
+#define IDS_KEY_PDF_JPEG_QUALITY 115
+#define IDS_KEY_ENCODE 116
+#define IDS_KEY_COMPRESSION 117
+#define IDS_KEY_STARTUP 118
+#define IDS_KEY_ASK_COMPRESSION 119
+#define IDS_KEY_CURRENT_DS 120
+#define IDS_VERSION_INFO 121
+#define IDS_PRODUCT_FAMILY 122
+#define IDS_PRODUCT_NAME 123
+#define IDS_KEY_UNIT 125
+#define IDS_KEY_CORRECTION 126
+#define IDS_DEFAULT_DS 130
+#define IDS_SETTINGS_TITLE 150
+#define IDS_DATA_FOLDER 306
+
+// Messages of the TWAIN steps.
+#define IDS_ERR_DSM_NOT_FOUND 200
+#define IDS_ERR_NO_CONDITION 201
+#define IDS_ERR_DSM_BROKEN 202
+#define IDS_ERR_OPENDSM 203
+#define IDS_ERR_OLD_SOURCE 204
+#define IDS_ERR_SELECTDS 205
+#define IDS_ERR_OPENDS_CODE 206
+#define IDS_ERR_ENABLEDS 207
+#define IDS_ERR_WORK_FILE 208
+#define IDS_ERR_SETUPXFER 209
+#define IDS_ERR_IMAGEXFER 210
+#define IDS_ERR_PENDINGXFERS 211
+#define IDS_ERR_DISABLEDS 212
+#define IDS_ERR_CLOSEDS 213
+#define IDS_ERR_CLOSEDSM 214
+#define IDS_ERR_IMAGEINFO 216
+#define IDS_ERR_MONO_JPEG_OLD 217
+#define IDS_ERR_GETDSLIST 218
+#define IDS_ERR_OPENDS 219
+#define IDS_ERR_MONO_JPEG 220
+#define IDS_ERR_MONO_HCPDF 221

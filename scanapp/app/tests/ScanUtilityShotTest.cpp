@@ -1,0 +1,100 @@
+// The utility as the screen shows it: its main window, each page of the
+// settings sheet and the about box, drawn on a virtual screen by the real
+// program; each must show its texts, and with CORV_SHOT_DIR set the
+// pictures are kept for scripts/screenshots.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "TwainTestClient.h"
+#include "UtilityRun.h"
+#include "WindowShot.h"
+#include "WineDsm.h"
+
+namespace {
+
+constexpr DWORD kTimeoutMs = 20000;
+constexpr DWORD kDrawMs = 500;
+constexpr int kSettingsCommand = 32773;
+constexpr int kAboutCommand = 16;
+// The about picture, which the box's client area must be exactly.
+constexpr int kPictureWidth = 480;
+constexpr int kPictureHeight = 470;
+
+HWND WaitForWindow(const CUtilityRun &run, const std::wstring &title) {
+    HWND found = nullptr;
+    CUtilityRun::WaitFor(
+        [&] {
+            const auto windows = run.Windows(title, L"#32770");
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
+        },
+        kTimeoutMs);
+    return found;
+}
+
+TEST(ScanUtilityShots, TheMainWindowEverySettingsPageAndTheAboutBoxShowTheirTexts) {
+    CUtilityRun::LoadFilesOf({});
+    ASSERT_TRUE(CTwainTestClient::InstallSource());
+    ASSERT_TRUE(CUtilityRun::InstallManager(WineDsmPath()));
+    CUtilityRun::WriteProfile({{"Startup", "0"}});
+    CUtilityRun run;
+    ASSERT_TRUE(run.Start());
+    HWND main = nullptr;
+    ASSERT_TRUE(
+        CUtilityRun::WaitFor([&] { return (main = run.MainWindow()) != nullptr; }, kTimeoutMs));
+    ::Sleep(kDrawMs);
+
+    // A caption and a menu bar: no client area, both menu titles on one line.
+    RECT client{};
+    ::GetClientRect(main, &client);
+    EXPECT_EQ(client.bottom, 0);
+    const CWindowShot mainShot = CWindowShot::Of(main);
+    mainShot.Keep("scanapp-main");
+    EXPECT_GT(mainShot.DarkPixelsIn(main), 200) << "caption and menu titles";
+    EXPECT_LT(mainShot.Height(), 80) << "one menu line";
+
+    ::PostMessageW(main, WM_COMMAND, kSettingsCommand, 0);
+    const HWND sheet = WaitForWindow(run, L"環境設定");
+    ASSERT_NE(sheet, nullptr);
+    const char *names[] = {"scanapp-general", "scanapp-jpeg", "scanapp-pdf", "scanapp-hcpdf"};
+    for (int index = 0; index < 4; ++index) {
+        ::SendMessageW(sheet, PSM_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::Sleep(kDrawMs);
+        const auto page =
+            reinterpret_cast<HWND>(::SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+        ASSERT_NE(page, nullptr) << names[index];
+        const CWindowShot shot = CWindowShot::Of(sheet);
+        shot.Keep(names[index]);
+        EXPECT_GT(shot.DarkPixelsIn(page), 60) << names[index];
+        EXPECT_GT(shot.DarkPixelsIn(::GetDlgItem(sheet, IDOK)), 20) << names[index];
+    }
+    const HWND apply = ::GetDlgItem(sheet, 0x3021);
+    EXPECT_TRUE(apply == nullptr || !::IsWindowVisible(apply)) << "no Apply button";
+    CUtilityRun::Press(sheet, IDCANCEL);
+    ASSERT_TRUE(CUtilityRun::WaitFor([&] { return !::IsWindow(sheet); }, kTimeoutMs));
+
+    ::PostMessageW(main, WM_COMMAND, kAboutCommand, 0);
+    const HWND about = WaitForWindow(run, L"Scan Utility のバージョン情報");
+    ASSERT_NE(about, nullptr);
+    ::Sleep(kDrawMs);
+    ::GetClientRect(about, &client);
+    EXPECT_EQ(client.right, kPictureWidth);
+    EXPECT_EQ(client.bottom, kPictureHeight);
+    RECT ok{};
+    ::GetWindowRect(::GetDlgItem(about, IDOK), &ok);
+    ::MapWindowPoints(nullptr, about, reinterpret_cast<POINT *>(&ok), 2);
+    EXPECT_EQ(ok.right, kPictureWidth - 15);
+    EXPECT_EQ(ok.bottom, kPictureHeight - 15);
+    const CWindowShot aboutShot = CWindowShot::Of(about);
+    aboutShot.Keep("scanapp-about");
+    EXPECT_GT(aboutShot.DarkPixelsIn(::GetDlgItem(about, 1031)), 30) << "the version text";
+    CUtilityRun::Press(about, IDOK);
+    ASSERT_TRUE(CUtilityRun::WaitFor([&] { return !::IsWindow(about); }, kTimeoutMs));
+
+    CUtilityRun::TypeControlKey(main, 'Q');
+    EXPECT_EQ(run.WaitForExit(kTimeoutMs), 0u);
+}
+
+}  // namespace
