@@ -13,6 +13,7 @@
 #include "ScanUiMessages.h"
 #include "SelSrvDlg.h"
 #include "SettingsLocator_win.h"
+#include "SettingsPaths.h"
 #include "VersionDlg.h"
 #include "res/corvsrc_ids.h"
 #include "res/main_dialog_ids.h"
@@ -233,6 +234,7 @@ BOOL CMainDlg::OnInitDialog() {
     }
     ::ShowWindow(::GetDlgItem(Hwnd(), IDC_SERVER), m_companion ? SW_HIDE : SW_SHOW);
     ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SERVER), !m_companion);
+    BuildFavorites(std::nullopt);
 
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), HasPreview());
@@ -348,6 +350,9 @@ void CMainDlg::OnServer() {
 
 void CMainDlg::Close() {
     StorePages(false);
+    const auto selected = ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_GETCURSEL, 0, 0);
+    if (selected >= 0)
+        Store().FavoriteName = CAnsiText::FromWide(FavoriteText(static_cast<size_t>(selected)));
     if (SaveSettingsOption())
         Store().SaveAtClose();
     m_source.Cancel();
@@ -399,6 +404,75 @@ void CMainDlg::RefreshRules() {
 void CMainDlg::PageChanged() {
     RefreshRules();
     ShowEstimatedSize();
+    // Any change makes the pages the current settings again.
+    if (m_favorites.Count() != 0) {
+        m_favorites.SetCurrent(CurrentFavorite());
+        ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_SETCURSEL, CFavoriteList::kCurrent, 0);
+    }
+}
+
+CFavoriteInfo CMainDlg::CurrentFavorite() {
+    CScanSettings shown = Settings();
+    for (int i = 0; i < 3; ++i)
+        if (CPageCommon *page = Page(i))
+            page->Store(shown, false);
+    CFavoriteInfo current = CFavoriteInfo::FromSettings(shown);
+    current.PaperPlace = PaperPlace();
+    return current;
+}
+
+std::wstring CMainDlg::FavoriteText(size_t index) const {
+    if (index == CFavoriteList::kCurrent)
+        return m_strings.Load(IDS_FAVORITE_CURRENT);
+    if (index == CFavoriteList::kStandard)
+        return m_strings.Load(IDS_FAVORITE_STANDARD);
+    return CAnsiText::ToWide(m_favorites.At(index).Name);
+}
+
+void CMainDlg::BuildFavorites(const std::optional<std::wstring> &select) {
+    const std::wstring folder =
+        CSettingsPaths::FavoritesFolder(CSettingsLocator::UserFolder(m_strings));
+    m_favorites.Build(folder, m_strings.Load(IDS_FAVORITE_EXT), CurrentFavorite());
+    HWND list = ::GetDlgItem(Hwnd(), IDC_FAVORITES);
+    ::SendMessageW(list, CB_RESETCONTENT, 0, 0);
+    for (size_t i = 0; i < m_favorites.Count(); ++i)
+        ::SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(FavoriteText(i).c_str()));
+    // The remembered choice is the text the row showed at the last close.
+    auto find = [&](const std::wstring &text) -> std::optional<size_t> {
+        for (size_t i = 0; i < m_favorites.Count(); ++i)
+            if (FavoriteText(i) == text)
+                return i;
+        return std::nullopt;
+    };
+    size_t index = CFavoriteList::kCurrent;
+    if (select) {
+        index = find(*select).value_or(CFavoriteList::kStandard);
+    } else if (SaveSettingsOption()) {
+        const std::string &remembered = Store().FavoriteName;
+        if (!remembered.empty())
+            index = find(CAnsiText::ToWide(remembered)).value_or(CFavoriteList::kCurrent);
+    } else if (m_favorites.Count() > 1) {
+        index = CFavoriteList::kStandard;
+    }
+    ApplyFavorite(index);
+}
+
+void CMainDlg::ApplyFavorite(size_t index) {
+    if (index >= m_favorites.Count())
+        return;
+    const CFavoriteInfo &favorite = m_favorites.At(index);
+    CScanSettings shown = Settings();
+    favorite.ApplyTo(shown);
+    for (int i = 0; i < 3; ++i)
+        if (CPageCommon *page = Page(i))
+            page->Show(shown);
+    Settings().PaperPlace = favorite.PaperPlace == 0 ? 0 : 1;
+    ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER,
+                       Settings().PaperPlace == 0 ? IDC_PAPER_PLATEN : IDC_PAPER_FEEDER);
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN),
+                   Settings().PaperPlace == 0 && HasConnectionTarget());
+    RefreshRules();
+    ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_SETCURSEL, index, 0);
 }
 
 void CMainDlg::DiscardPreview() {
@@ -541,6 +615,13 @@ void CMainDlg::OnCommand(UINT id, UINT code) {
         case IDC_UNIT:
             if (code == CBN_SELCHANGE)
                 OnUnitChange();
+            break;
+        case IDC_FAVORITES:
+            if (code == CBN_SELCHANGE) {
+                const auto index = ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_GETCURSEL, 0, 0);
+                if (index >= 0)
+                    ApplyFavorite(static_cast<size_t>(index));
+            }
             break;
         case IDC_RESET_STANDARD:
             ResetToStandard();

@@ -9,8 +9,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "DialogBase.h"
+#include "FavoriteList.h"
 #include "MainDlgHost.h"
 #include "ModuleStrings_win.h"
 #include "PageBasic.h"
@@ -94,6 +96,13 @@ private:
     bool HasConnectionTarget();
     void Scan();
     void Close();
+    // The pages as a favourite: entry 0 of the favourites row.
+    CFavoriteInfo CurrentFavorite();
+    // Fills the favourites row and applies the entry it selects: `select`
+    // after a save or the favourites dialog, else the remembered one.
+    void BuildFavorites(const std::optional<std::wstring> &select);
+    void ApplyFavorite(size_t index);
+    std::wstring FavoriteText(size_t index) const;
     // The server button: "接続先：" and the address.
     void ShowServerText();
     void OnServer();
@@ -113,6 +122,7 @@ private:
     CPageBasic m_basic{*this};
     CPageQuality m_quality{*this};
     CPageInput m_input{*this};
+    CFavoriteList m_favorites;
     HWND m_parent = nullptr;
     bool m_companion = false;
     bool m_unitAnswered = false;

@@ -15,6 +15,7 @@ corv_add_test(ui_rules_tests
 if(CORV_WIN32)
   add_library(corv_ui STATIC
     ${_ui_dir}/CancelDlg.cpp
+    ${_ui_dir}/FavoriteList.cpp
     ${_ui_dir}/JobDialogs.cpp
     ${_ui_dir}/MainDlg.cpp
     ${_ui_dir}/MessageBox.cpp

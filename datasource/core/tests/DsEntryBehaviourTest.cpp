@@ -225,7 +225,7 @@ TEST_F(DsBehaviour, DialogHasTheTemplateControls) {
                                 {IDC_RULER_H, L""},
                                 {IDC_RULER_V, L""},
                                 {IDC_ESTIMATED_SIZE, L""},
-                                {IDC_FAVORITES, L""},
+                                {IDC_FAVORITES, L"<現在の設定>"},
                                 {IDC_UNIT, L"mm"},
                                 {IDC_TABS, L""},
                                 {IDC_FILENAME_EDIT, L""},

@@ -20,7 +20,10 @@
 #include "res/server_dialog_ids.h"
 #include "MessageBox.h"
 #include "ModuleStrings_win.h"
+#include "FavoriteInfo.h"
+#include "ProfileFile_win.h"
 #include "SettingsLocator_win.h"
+#include "SettingsPaths.h"
 
 namespace {
 
@@ -548,6 +551,76 @@ TEST_F(MainDialog, ServerDialogRefusesMissingEntriesAndKeepsValidOnes) {
             EXPECT_EQ(file.find("secret9"), std::string::npos);
         }
     }
+}
+
+TEST_F(MainDialog, FavouritesRowAppliesItsFilesAndFollowsThePages) {
+    const std::wstring folder = CSettingsPaths::FavoritesFolder(
+        CSettingsLocator::UserFolder(CModuleStrings(GetModuleHandleW(nullptr))));
+    ASSERT_TRUE(CSettingsLocator::CreateFolder(folder));
+    auto clear = [&] {
+        for (const wchar_t *name : {L"office.sfj", L"photo.sfj"})
+            DeleteFileW((folder + L"\\" + name).c_str());
+    };
+    clear();
+    CFavoriteInfo office;
+    office.Name = "office";
+    office.PaperPlace = 1;
+    office.ColorMode = 2;
+    office.Resolution = 3;
+    office.Magnification = 2;
+    office.MagnificationZoom = 150;
+    CFavoriteInfo photo;
+    photo.Name = "photo";
+    photo.Brightness = 6;
+    for (const CFavoriteInfo *f : {&office, &photo}) {
+        CProfileFile file(folder + L"\\" + std::wstring(f->Name.begin(), f->Name.end()) + L".sfj");
+        ASSERT_TRUE(f->Save(file));
+    }
+
+    Reach(500);
+    HWND list = GetDlgItem(Dialog(), IDC_FAVORITES);
+    ASSERT_EQ(SendMessageW(list, CB_GETCOUNT, 0, 0), 4);
+    std::vector<std::wstring> texts;
+    for (int i = 0; i < 4; ++i) {
+        wchar_t text[64] = {};
+        SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        texts.push_back(text);
+    }
+    EXPECT_EQ(texts[0], L"<現在の設定>");
+    EXPECT_EQ(texts[1], L"標準");
+    EXPECT_TRUE((texts[2] == L"office" && texts[3] == L"photo") ||
+                (texts[2] == L"photo" && texts[3] == L"office"));
+    const int officeAt = texts[2] == L"office" ? 2 : 3;
+    EXPECT_EQ(Selected(Dialog(), IDC_FAVORITES), 0);
+
+    // Applying a favourite shows it on the pages and in the paper place.
+    Select(Dialog(), IDC_FAVORITES, officeAt);
+    EXPECT_EQ(Selected(Basic(), IDC_COLOR_MODE), 2);
+    EXPECT_EQ(Selected(Basic(), IDC_RESOLUTION), 3);
+    EXPECT_TRUE(Checked(Dialog(), IDC_PAPER_FEEDER));
+    EXPECT_TRUE(Checked(Input(), IDC_MAG_ZOOM));
+    EXPECT_EQ(Text(Input(), IDC_ZOOM_EDIT), L"150");
+    EXPECT_FALSE(On(Dialog(), IDC_PRESCAN));
+    // Any change on a page makes the row the current settings again.
+    Select(Quality(), IDC_DENSITY, 5);
+    EXPECT_EQ(Selected(Dialog(), IDC_FAVORITES), 0);
+    EXPECT_EQ(Selected(Basic(), IDC_COLOR_MODE), 2);
+    // The standard entry brings back the standard choices.
+    Select(Dialog(), IDC_FAVORITES, 1);
+    EXPECT_EQ(Selected(Basic(), IDC_COLOR_MODE), 0);
+    EXPECT_EQ(Selected(Quality(), IDC_DENSITY), 3);
+    EXPECT_TRUE(Checked(Dialog(), IDC_PAPER_PLATEN));
+
+    // The choice is remembered at close and selected and applied next time.
+    Select(Dialog(), IDC_FAVORITES, officeAt);
+    Click(IDCANCEL);
+    CloseSource();
+    Reach(500);
+    EXPECT_EQ(Selected(Dialog(), IDC_FAVORITES), officeAt);
+    EXPECT_EQ(Selected(Basic(), IDC_RESOLUTION), 3);
+    EXPECT_TRUE(Checked(Dialog(), IDC_PAPER_FEEDER));
+    CloseSource();
+    clear();
 }
 
 }  // namespace

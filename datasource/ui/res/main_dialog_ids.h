@@ -33,4 +33,9 @@
 #define IDC_PAPER_GROUP 1201
 #define IDC_UNIT_LABEL 1202
 
+// The favourites row's own entries and the favourite files' extension.
+#define IDS_FAVORITE_EXT 37
+#define IDS_FAVORITE_STANDARD 39
+#define IDS_FAVORITE_CURRENT 40
+
 #define IDM_EXIT 32771  // the "終了" command
