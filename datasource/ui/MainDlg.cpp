@@ -239,9 +239,7 @@ BOOL CMainDlg::OnInitDialog() {
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), HasPreview());
     ShowEstimatedSize();
-    const bool target = HasConnectionTarget();
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN), target && PaperPlace() == 0);
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SCAN), target);
+    UpdateScanButtons();
 
     // One pixel taller: the first WM_SIZE records the smallest size.
     RECT r{};
@@ -281,6 +279,13 @@ bool CMainDlg::HasConnectionTarget() {
     // The companion application brings its own destination; nothing in this
     // source sets one, so in that mode scanning stays off.
     return m_companion ? false : !Store().Server.Server.empty();
+}
+
+void CMainDlg::UpdateScanButtons() {
+    // Prescan keeps to the platen; neither starts without a connection target.
+    const bool target = HasConnectionTarget();
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN), target && PaperPlace() == 0);
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SCAN), target);
 }
 
 // ---- Commands -----------------------------------------------------------------
@@ -342,10 +347,7 @@ void CMainDlg::OnServer() {
     Store().Server = dialog.Settings();
     ShowServerText();
     Store().SaveServerSettings(m_source.ParentTitle());
-    // Prescan keeps to the platen, as the paper-place rule has it.
-    const bool target = HasConnectionTarget();
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN), target && PaperPlace() == 0);
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SCAN), target);
+    UpdateScanButtons();
 }
 
 void CMainDlg::Close() {
@@ -372,7 +374,7 @@ void CMainDlg::OnPaperPlace(int32_t place) {
     ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER,
                        place == 0 ? IDC_PAPER_PLATEN : IDC_PAPER_FEEDER);
     Settings().PaperPlace = place;
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN), place == 0 && HasConnectionTarget());
+    UpdateScanButtons();
     RefreshRules();
 }
 
@@ -469,8 +471,7 @@ void CMainDlg::ApplyFavorite(size_t index) {
     Settings().PaperPlace = favorite.PaperPlace == 0 ? 0 : 1;
     ::CheckRadioButton(Hwnd(), IDC_PAPER_PLATEN, IDC_PAPER_FEEDER,
                        Settings().PaperPlace == 0 ? IDC_PAPER_PLATEN : IDC_PAPER_FEEDER);
-    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PRESCAN),
-                   Settings().PaperPlace == 0 && HasConnectionTarget());
+    UpdateScanButtons();
     RefreshRules();
     ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_SETCURSEL, index, 0);
 }

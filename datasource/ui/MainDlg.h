@@ -94,6 +94,7 @@ private:
     void ShowPage(int index);
     bool StorePages(bool check);
     bool HasConnectionTarget();
+    void UpdateScanButtons();
     void Scan();
     void Close();
     // The pages as a favourite: entry 0 of the favourites row.

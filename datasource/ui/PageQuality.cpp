@@ -66,8 +66,9 @@ void CPageQuality::ApplyRules() {
         return;
     const SQualityEnabling e =
         CPageRules::Quality(Owner().ColourIndex(), Owner().PaperPlace(), Owner().PhotoOption());
-    for (int id : {IDC_CONTRAST_LABEL, IDC_CONTRAST, IDC_SHOW_THROUGH})
-        Enable(id, id == IDC_SHOW_THROUGH ? e.showThrough : e.contrast);
+    for (int id : {IDC_CONTRAST_LABEL, IDC_CONTRAST})
+        Enable(id, e.contrast);
+    Enable(IDC_SHOW_THROUGH, e.showThrough);
     for (int id : {IDC_SATURATION_LABEL, IDC_SATURATION})
         Enable(id, e.saturation);
     for (int id : {IDC_DOC_TYPE_LABEL, IDC_DOC_TYPE})

@@ -104,19 +104,13 @@ std::string BeginJobBody() {
 
 // What BEGIN_JOB carried for a key, or "" when the key is missing.
 std::string BeginJobValue(const std::string &key) {
-    for (const auto &r : CSimulatorClient::Requests()) {
-        if (r.command != "BEGIN_JOB")
-            continue;
-        const std::string field = key + "=";
-        size_t at = r.body.find("&" + field);
-        at = at == std::string::npos ? (r.body.rfind(field, 0) == 0 ? 0 : at) : at + 1;
-        if (at == std::string::npos)
-            return std::string();
-        const size_t end = r.body.find('&', at);
-        return r.body.substr(at + field.size(),
-                             end == std::string::npos ? end : end - at - field.size());
-    }
-    return std::string();
+    const std::string body = "&" + BeginJobBody();
+    const std::string field = "&" + key + "=";
+    const size_t at = body.find(field);
+    if (at == std::string::npos)
+        return std::string();
+    const size_t start = at + field.size();
+    return body.substr(start, body.find('&', start) - start);
 }
 
 TEST_F(DsScan, EveryChoiceOnThePagesReachesTheServer) {
