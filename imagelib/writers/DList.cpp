@@ -55,6 +55,22 @@ void DList::Clear() {
     m_count = 0;
 }
 
+void DList::TruncateTo(size_t count) {
+    while (m_count > count) {
+        DNode *last = m_tail;
+        m_tail = last->Prev;
+        if (m_tail)
+            m_tail->Next = nullptr;
+        else
+            m_head = nullptr;
+        if (m_owning)
+            delete last->Element;
+        delete last;
+        --m_count;
+    }
+    m_cursor = nullptr;
+}
+
 DObject *DList::First() {
     m_cursor = m_head;
     return m_cursor ? m_cursor->Element : nullptr;

@@ -30,6 +30,8 @@ public:
     void Append(DObject *element);
     void Sort(Compare compare);
     void Clear();
+    // Removes the last `count` elements and keeps the rest.
+    void TruncateTo(size_t count);
 
     size_t Count() const { return m_count; }
     DNode *Head() const { return m_head; }

@@ -1,6 +1,7 @@
 #include "ImgToFile.h"
 
 #include "DiskFile.h"
+#include "ImageError.h"
 
 namespace corv {
 
@@ -43,6 +44,10 @@ void CImgToFile::DestroyOwnedStream() {
     if (m_ownsStream)
         m_stream = nullptr;
     m_ownedStream.reset();
+}
+
+void CImgToFile::DropPage() {
+    RaiseImageError(kErrInvalidArg);
 }
 
 void CImgToFile::Abandon() noexcept {

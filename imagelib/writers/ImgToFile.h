@@ -25,6 +25,10 @@ public:
     virtual void BeginPage(const CImgParam &param);
     virtual void WriteData(size_t length, const uint8_t *bytes);
     virtual void EndPage();
+    // Forgets the page begun last, as if it had never been begun: the pages
+    // before it stay and the file can still be closed with them. Raises when
+    // the format cannot take a page back (a JPEG file is one page).
+    virtual void DropPage();
     virtual void Close();
     virtual int FormatId() const = 0;
 

@@ -104,6 +104,7 @@ void CImgToPDF::BeginPage(const CImgParam &param) {
     CheckPage(param);
     CImgToFile::BeginPage(param);
     Guarded([&] {
+        m_pageMark = {m_stream->Tell(), m_xref->Count(), m_pages->Count(), m_nextNumber};
         const int n = m_nextNumber;
         m_nextNumber += kNumbersPerPage;
         WritePageObjects(n, PlacementFor(param));
@@ -153,6 +154,20 @@ void CImgToPDF::EndPage() {
         RaiseImageError(kErrInvalidArg);
     Guarded([&] { m_xobj->End(*m_xref); });
     m_xobj.reset();
+}
+
+void CImgToPDF::DropPage() {
+    if (!m_xobj)
+        RaiseImageError(kErrInvalidArg);
+    Guarded([&] {
+        m_xobj.reset();
+        m_xref->Truncate(m_pageMark.objects);
+        m_pages->Truncate(m_pageMark.pages);
+        m_nextNumber = m_pageMark.nextNumber;
+        m_stream->Flush();
+        m_stream->SetLength(m_pageMark.length);
+        m_stream->Seek(m_pageMark.length, kSeekBegin);
+    });
 }
 
 void CImgToPDF::WriteTrailer() {

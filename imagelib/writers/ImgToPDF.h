@@ -22,6 +22,7 @@ public:
     void BeginPage(const CImgParam &param) override;
     void WriteData(size_t length, const uint8_t *bytes) override;
     void EndPage() override;
+    void DropPage() override;
     void Close() override;
     int FormatId() const override { return 3; }
 
@@ -49,6 +50,13 @@ private:
     std::unique_ptr<CPDFPageList> m_pages;
     std::unique_ptr<CPDFXObjImage> m_xobj;
     int m_nextNumber = 3;
+    // Where the open page began: file length, objects, pages, numbers.
+    struct SPageMark {
+        int64_t length = 0;
+        size_t objects = 0;
+        size_t pages = 0;
+        int nextNumber = 0;
+    } m_pageMark;
     bool m_headerWritten = false;
 };
 

@@ -114,6 +114,13 @@ void CImgToTIFF2::EndPage() {
     m_rowBuffer.reset();
 }
 
+void CImgToTIFF2::DropPage() {
+    if (!m_file)
+        RaiseImageError(kErrInvalidArg);
+    m_file->DropPage();
+    m_rowBuffer.reset();
+}
+
 void CImgToTIFF2::Close() {
     if (m_file)
         m_file->Detach();

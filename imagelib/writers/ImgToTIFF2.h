@@ -17,6 +17,7 @@ public:
     void BeginPage(const CImgParam &param) override;
     void WriteData(size_t length, const uint8_t *bytes) override;
     void EndPage() override;
+    void DropPage() override;
     void Close() override;
     int FormatId() const override { return 1; }
 

@@ -24,6 +24,7 @@ public:
 
     void Add(CPDFPage *page) { m_pages.Append(page); }
     size_t Count() const { return m_pages.Count(); }
+    void Truncate(size_t count) { m_pages.TruncateTo(count); }
     int PagesNumber() const { return m_pagesNumber; }
     // The page object numbers in ascending order, each followed by " 0 R ".
     std::string KidsText();

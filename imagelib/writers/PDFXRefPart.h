@@ -25,6 +25,7 @@ public:
     // object's first line.
     void BeginObject(CComFile &stream, const char *comment, int number);
     size_t Count() const { return m_elems.Count(); }
+    void Truncate(size_t count) { m_elems.TruncateTo(count); }
     int64_t XRefOffset() const { return m_xrefOffset; }
     // Offset of object `number`, or -1 when it was never recorded.
     int64_t OffsetOf(int number) const;

@@ -80,6 +80,8 @@ void CTIFFFileWriter::BeginPage(uint32_t width, uint32_t height, int kind, bool 
     ValidatePage(width, height, kind, compression, stripTarget);
     FreePage();
     ++m_pageCount;
+    m_stream->Seek(0, kSeekEnd);
+    m_pageStart = m_stream->Tell();
     StartIfd();
     m_width = width;
     m_height = height;
@@ -332,6 +334,18 @@ void CTIFFFileWriter::EndPage() {
     m_stream->Seek(0, kSeekEnd);
     m_linkOffset = m_nextIfdSlot;
     FreePage();
+}
+
+void CTIFFFileWriter::DropPage() {
+    if (!m_tags)
+        RaiseImageError(kErrInvalidArg);
+    // Nothing links to the page before EndPage, so cutting its IFD and strips
+    // off leaves the earlier pages as they were.
+    FreePage();
+    --m_pageCount;
+    m_stream->Flush();
+    m_stream->SetLength(m_pageStart);
+    m_stream->Seek(m_pageStart, kSeekBegin);
 }
 
 }  // namespace corv

@@ -52,6 +52,8 @@ public:
                    bool photometricFlag, uint32_t stripTarget);
     void WriteRows(const uint8_t *bytes, size_t length, int plane);
     void EndPage();
+    // Cuts the file back to where the open page began.
+    void DropPage();
     void Detach();
 
     static void SetJpegStripWriter(JpegStripWriter writer);
@@ -86,6 +88,8 @@ private:
     uint32_t m_firstSubfileTypeOffset = 0;
     uint32_t m_nextIfdSlot = 0;
     int m_pageCount = 0;
+    // The file's length before the open page's IFD.
+    int64_t m_pageStart = 0;
     int m_kind = 0;
     uint32_t m_width = 0;
     uint32_t m_height = 0;

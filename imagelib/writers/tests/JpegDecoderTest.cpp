@@ -9,6 +9,7 @@
 #include "../../tests/TempPath.h"
 #include "../../tests/TestImages.h"
 #include "../../tests/TiffInspect.h"
+#include "../../tests/Decoders.h"
 #include "JpegTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -80,14 +81,6 @@ Decoded Djpeg(const std::vector<uint8_t> &jpeg) {
     d.pixels.assign(pnm.begin() + used + 1, pnm.end());
     d.ok = d.pixels.size() == size_t(d.width) * d.height * d.samples;
     return d;
-}
-
-double Psnr(const std::vector<uint8_t> &a, const std::vector<uint8_t> &b) {
-    double sum = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        sum += (a[i] - b[i]) * double(a[i] - b[i]);
-    const double mse = sum / double(a.size());
-    return mse == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / mse);
 }
 
 // Least PSNR (dB) each preset must reach on the scan-like pages (the small

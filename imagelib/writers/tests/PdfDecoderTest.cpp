@@ -1,7 +1,6 @@
 // Every PDF is checked by qpdf and read back by poppler (pdfinfo, pdfimages,
 // pdftoppm), which share no code with this writer.
-#include "../../tests/ExternalTools.h"
-#include "../../tests/TempPath.h"
+#include "../../tests/Decoders.h"
 #include "ImgToJPEG.h"
 #include "PdfTestSupport.h"
 
@@ -18,47 +17,9 @@ using namespace corv::test;
 
 namespace {
 
-struct Pnm {
-    char kind = 0;
-    int width = 0, height = 0;
-    std::vector<uint8_t> data;
-};
-
-Pnm ReadPnm(const std::string &path) {
-    const std::vector<uint8_t> bytes = ReadAll(path);
-    Pnm p;
-    if (bytes.size() < 3 || bytes[0] != 'P')
-        return p;
-    p.kind = static_cast<char>(bytes[1]);
-    // Width, height and (except for PBM) maxval, then one whitespace byte.
-    const int numbers = p.kind == '4' ? 2 : 3;
-    int values[3] = {0, 0, 0};
-    size_t at = 2;
-    for (int i = 0; i < numbers; ++i) {
-        while (at < bytes.size() && !std::isdigit(bytes[at]))
-            ++at;
-        while (at < bytes.size() && std::isdigit(bytes[at]))
-            values[i] = values[i] * 10 + (bytes[at++] - '0');
-    }
-    p.width = values[0];
-    p.height = values[1];
-    if (at < bytes.size())
-        p.data.assign(bytes.begin() + long(at) + 1, bytes.end());
-    return p;
-}
-
 int InfoNumber(const std::string &info, const std::string &key) {
     const size_t at = info.find("\n" + key + ":");
     return at == std::string::npos ? -1 : std::atoi(info.c_str() + at + key.size() + 2);
-}
-
-// The bits past the last pixel of a PBM row carry no pixel: cleared.
-std::vector<uint8_t> ClearRowTails(std::vector<uint8_t> data, int width) {
-    const size_t rb = size_t(width + 7) / 8;
-    if (width % 8)
-        for (size_t i = rb - 1; i < data.size(); i += rb)
-            data[i] &= static_cast<uint8_t>(0xFF << (8 - width % 8));
-    return data;
 }
 
 // The page's pixels as pdfimages writes them: PBM keeps 1 for black, and
@@ -76,15 +37,6 @@ std::vector<uint8_t> AsPnmData(const TestPage &page) {
         return out;
     }
     return page.rows;
-}
-
-double Psnr(const std::vector<uint8_t> &a, const std::vector<uint8_t> &b) {
-    if (a.size() != b.size() || a.empty())
-        return 0;
-    double sum = 0;
-    for (size_t i = 0; i < a.size(); ++i)
-        sum += (a[i] - b[i]) * double(a[i] - b[i]);
-    return sum == 0 ? 99.0 : 10 * std::log10(255.0 * 255.0 / (sum / double(a.size())));
 }
 
 void WritePdfFile(const std::string &path, CPdfOption option, const std::vector<TestPage> &pages,

@@ -6,6 +6,7 @@
 #include "../../tests/TempPath.h"
 #include "../../tests/TestImages.h"
 #include "../../tests/TiffInspect.h"
+#include "../../tests/Decoders.h"
 
 #include <gtest/gtest.h>
 
@@ -41,28 +42,6 @@ void WriteFile(const std::string &path, const std::vector<TestPage> &pages, Mode
         w.EndPage();
     }
     w.Close();
-}
-
-// Decodes every page with tiffcp into an uncompressed TIFF and returns each
-// page's pixels in the library's layout (bilevel 1 = white).
-std::vector<std::vector<uint8_t>> DecodeWithLibtiff(const std::string &path) {
-    ScopedPath plain("plain.tif");
-    ToolRun r = RunTool("tiffcp -c none " + Quote(path) + " " + Quote(plain.path));
-    EXPECT_EQ(r.status, 0) << r.err;
-    std::vector<std::vector<uint8_t>> pages;
-    auto bytes = ReadAll(plain.path);
-    if (r.status != 0 || bytes.empty())
-        return pages;
-    TiffFile f = Inspect(bytes);
-    for (const TiffIfd &ifd : f.ifds) {
-        std::vector<uint8_t> data = StripBytes(bytes, ifd);
-        bool whiteIsZero = ifd.Get(262) == 0 && (!ifd.Has(258) || ifd.Get(258) == 1);
-        if (whiteIsZero)
-            for (auto &b : data)
-                b = static_cast<uint8_t>(~b);
-        pages.push_back(data);
-    }
-    return pages;
 }
 
 // Padding bits at the end of bilevel rows carry no pixels.
