@@ -266,8 +266,12 @@ TW_UINT16 CDataSource::PendingEndXfer(TW_PENDINGXFERS &pending) {
 TW_UINT16 CDataSource::PendingReset(TW_PENDINGXFERS &pending) {
     if (m_job && m_state < STATE6)
         return TheApp().Fail(TWCC_SEQERROR);
-    if (m_job && m_job->HasProgressDialog()) {
-        FinishPage();
+    // The rest of the job is given up even when no page of it was begun
+    // (the application dropped the next sheet with MSG_ENDXFER): the
+    // server must not be left holding it.
+    if (m_job) {
+        if (m_job->HasProgressDialog())
+            FinishPage();
         if (m_job->IsPlaten() && m_mainDlg.HasHeldImage()) {
             m_job->ResetResult();
             m_job->CloseProgressDialog();

@@ -97,13 +97,19 @@ void CPageSaver::SaveAll() {
         }
         if (!TransferPage(info, resolution, colour)) {
             // The source cancelled: the page is dropped and the job is over.
+            // The source waits in its transferring state for MSG_ENDXFER
+            // before it hands its dialog back.
+            EndAndResetQuietly();
             break;
         }
         CheckSize(m_writerFile);
+        const std::string file = m_writerFile;
         if (m_options->OnePagePerFile() && !FinishOrDiscard())
             throw SWriterFailure{m_writerFile};
         more = !m_source.endXfer();
         ++m_pageCounter;
+        m_ui.Log("page " + std::to_string(m_pageCounter) + " saved in " + file +
+                 (more ? ", more pages" : ", no more pages"));
     }
     if (!FinishOrDiscard())
         throw SWriterFailure{m_writerFile};

@@ -4,7 +4,11 @@
 
 #include "AboutDlg.h"
 #include "DiagLog.h"
+#include "OverWriteDlg.h"
+#include "PageSaver.h"
+#include "PathText.h"
 #include "ResString.h"
+#include "SaveFileDlg.h"
 #include "ScanUiMessages.h"
 #include "SettingsSheet.h"
 #include "res/scanapp_ids.h"
@@ -31,7 +35,7 @@ BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
 }  // namespace
 
 CScanAppDlg::CScanAppDlg(HINSTANCE module, std::string profile, std::string defaults)
-    : m_module(module), m_profile(std::move(profile)), m_twain(module, *this) {
+    : m_module(module), m_profile(std::move(profile)), m_twain(module, *this), m_conversion(module) {
     m_settings.Load(module, m_profile, defaults);
 }
 
@@ -264,6 +268,83 @@ void CScanAppDlg::OnScan() {
     ::EnableWindow(m_hwnd, FALSE);
 }
 
+template <typename Run>
+auto CScanAppDlg::Modal(Run run) {
+    m_notInModal = 0;
+    const BOOL wasEnabled = ::IsWindowEnabled(m_hwnd);
+    const auto result = run();
+    ::EnableWindow(m_hwnd, wasEnabled);
+    m_notInModal = 1;
+    return result;
+}
+
+void CScanAppDlg::OnXferReady() {
+    WriteLog("MSG_XFERREADY");
+    CSaveFileDlg dialog(m_module, m_settings);
+    const bool chosen = Modal([&] { return dialog.Run(m_hwnd); });
+    if (!chosen) {
+        WriteLog("save dialog cancelled");
+        // No page is wanted now; the source gets its dialog back.
+        try {
+            if (!m_twain.endXfer())
+                m_twain.resetXfers();
+        } catch (int) {
+        }
+        return;
+    }
+    const std::wstring path = dialog.Path();
+    const size_t slash = path.find_last_of(L"\\/");
+    m_settings.Path = CPathText::Ansi(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1));
+    m_settings.Type = dialog.Type();
+    const CScanSettings &v = dialog.Values();
+    const SSaveValues values{v.JpegQuality, v.BwCompression,  v.GrayCompression, v.Encode,
+                             v.PdfJpegQuality, v.Compression, v.Correction,      v.AskCompression};
+    const std::string target = CPathText::Utf8(path);
+    WriteLog("save as type %d: %s", m_settings.Type, target.c_str());
+    CPageSaver saver(m_twain, *this, m_files, m_conversion);
+    saver.Run(CSaveOptions(m_settings.Type, values), target);
+    WriteLog("saving done, %d files", static_cast<int>(saver.Written().size()));
+}
+
+EOverwrite CScanAppDlg::AskOverwrite(const std::string &name, bool extraButtons) {
+    EnableSourceProgress(false);
+    COverWriteDlg dialog(m_module, CPathText::Wide(name), extraButtons);
+    const bool yes = Modal([&] { return dialog.Run(m_hwnd); });
+    EnableSourceProgress(true);
+    WriteLog("overwrite %s: %s", name.c_str(),
+             dialog.ReplaceAll() ? "all" : yes ? "yes" : dialog.Cancelled() ? "cancel" : "no");
+    if (yes)
+        return dialog.ReplaceAll() ? EOverwrite::All : EOverwrite::Yes;
+    return dialog.Cancelled() ? EOverwrite::Cancel : EOverwrite::No;
+}
+
+void CScanAppDlg::ShowMessage(int id, const std::string &name) {
+    std::wstring text = LoadResString(m_module, static_cast<UINT>(id));
+    const std::wstring wideName = CPathText::Wide(name);
+    for (const wchar_t *marker : {L"%1", L"%s"}) {
+        const size_t at = text.find(marker);
+        if (at != std::wstring::npos)
+            text.replace(at, 2, wideName);
+    }
+    WriteLog("message %d %s", id, name.c_str());
+    Modal([&] {
+        ShowTwainMessage(text, true);
+        return 0;
+    });
+}
+
+void CScanAppDlg::ShowFailure(const std::string &what) {
+    WriteLog("failure: %s", what.c_str());
+    Modal([&] {
+        ShowTwainMessage(CPathText::Wide(what), true);
+        return 0;
+    });
+}
+
+void CScanAppDlg::Log(const std::string &line) {
+    WriteLog("%s", line.c_str());
+}
+
 void CScanAppDlg::OnCloseRequest() {
     WriteLog("MSG_CLOSEDSREQ");
     // disableDS re-enables the main window the moment the source lets go,
@@ -281,10 +362,7 @@ bool CScanAppDlg::PreTranslateMessage(MSG &msg) {
         TW_UINT16 twMessage = MSG_NULL;
         const TW_UINT16 rc = m_twain.processEvent(msg, twMessage);
         if (twMessage == MSG_XFERREADY) {
-            m_twain.TransferPages(m_pages);
-            WriteLog("pages whole %d, faulty %d, abandoned %d%s%s", m_pages.PagesComplete(),
-                     m_pages.PagesFaulty(), m_pages.PagesAbandoned(),
-                     m_pages.LastFault().empty() ? "" : ", last: ", m_pages.LastFault().c_str());
+            OnXferReady();
         } else if (twMessage == MSG_CLOSEDSREQ) {
             if (m_notInModal)
                 OnCloseRequest();

@@ -7,11 +7,13 @@
 
 #include <string>
 
-#include "PageCheck.h"
+#include "MrcConversion.h"
+#include "SaveHost.h"
 #include "ScanSettings.h"
 #include "ScanTwain.h"
+#include "WinSaveFiles.h"
 
-class CScanAppDlg : public IScanTwainHost {
+class CScanAppDlg : public IScanTwainHost, public ISaveUi {
 public:
     // Loads the settings: from `profile`, or from `defaults` before the
     // first save.
@@ -34,6 +36,12 @@ public:
     void ShowTwainMessage(const std::wstring &text, bool duringTransfer) override;
     int OutputType() const override { return m_settings.Type; }
 
+    // ISaveUi
+    EOverwrite AskOverwrite(const std::string &name, bool extraButtons) override;
+    void ShowMessage(int id, const std::string &name) override;
+    void ShowFailure(const std::string &what) override;
+    void Log(const std::string &line) override;
+
 private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
@@ -48,9 +56,16 @@ private:
     void OnSettings();
     void OnAbout();
     void OnCloseRequest();
+    // MSG_XFERREADY: where to save, then every page into files.
+    void OnXferReady();
     void BringSourceForward();
     // Around a box shown while the source's progress is up.
     void EnableSourceProgress(bool enable);
+    // Runs a modal dialog owned by the main window. Close requests wait
+    // while it is up, and the window stays disabled after it when the
+    // source has the user: a closing dialog enables its owner.
+    template <typename Run>
+    auto Modal(Run run);
 
     HINSTANCE m_module;
     std::string m_profile;
@@ -64,6 +79,6 @@ private:
     // The source dialog that last asked for the unit.
     HWND m_sourceUi = nullptr;
     CScanTwain m_twain;
-    // Where pages go until they are saved to files.
-    CPageCheck m_pages;
+    CWinSaveFiles m_files;
+    CMrcConversion m_conversion;
 };

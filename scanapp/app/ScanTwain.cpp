@@ -10,11 +10,6 @@
 #include "res/scanapp_ids.h"
 
 namespace {
-// DAT_SETUPMEMXFER's "any size will do".
-constexpr TW_UINT32 kDontCare32 = 0xFFFFFFFFu;
-// The buffer taken when the source prefers no size: large enough for whole
-// rows of any page the source makes at a time.
-constexpr TW_UINT32 kFallbackBuffer = 64 * 1024;
 
 std::wstring Wide(const std::string &ansi) {
     const int n =
@@ -298,68 +293,3 @@ void CScanTwain::resetXfers() {
         throw static_cast<int>(IDS_ERR_PENDINGXFERS);
 }
 
-TW_UINT16 CScanTwain::TransferBlocks(IPageSink &sink, void *buffer, TW_UINT32 size) {
-    TW_UINT16 rc = TWRC_SUCCESS;
-    do {
-        TW_UINT32 length = size;
-        TW_IMAGEMEMXFER block{};
-        rc = imageMemXfer(buffer, length, block);
-        if (rc == TWRC_CANCEL || block.BytesPerRow == 0)
-            continue;
-        // Only whole rows that were written and fit the buffer are handed
-        // on: a source that claims more than it wrote must not make us read
-        // past the buffer. The rows left out show as a short page.
-        const TW_UINT32 written = std::min(length, size);
-        const TW_UINT32 rows = std::min<TW_UINT32>(block.Rows, written / block.BytesPerRow);
-        sink.TakeRows(block.YOffset, rows, block.BytesPerRow, static_cast<const uint8_t *>(buffer));
-    } while (rc == TWRC_SUCCESS);
-    return rc;
-}
-
-void CScanTwain::TransferPages(IPageSink &sink) {
-    WriteLog("MSG_XFERREADY");
-    int page = 0;
-    try {
-        bool done = false;
-        while (!done) {
-            TW_UINT32 size = setupMemXfer();
-            if (size == 0 || size == kDontCare32)
-                size = kFallbackBuffer;
-            CGlobalMem memory(::GlobalAlloc(GHND, size));
-            void *buffer = memory ? ::GlobalLock(memory.Get()) : nullptr;
-            if (!buffer)
-                throw static_cast<int>(IDS_ERR_SETUPXFER);
-            TW_IMAGEINFO info{};
-            double resolution = 0;
-            const int colour = getImageInfo(info, resolution);
-            ++page;
-            WriteLog("page %d: %ld x %ld, %d bits, colour %d, %.0f dpi, buffer %lu", page,
-                     static_cast<long>(info.ImageWidth), static_cast<long>(info.ImageLength),
-                     info.BitsPerPixel, colour, resolution, static_cast<unsigned long>(size));
-            sink.BeginPage(info);
-            const TW_UINT16 rc = TransferBlocks(sink, buffer, size);
-            ::GlobalUnlock(memory.Get());
-            if (rc == TWRC_XFERDONE)
-                sink.EndPage();
-            else
-                sink.AbandonPage();
-            done = endXfer();
-            WriteLog("page %d: transfer %u, %s", page, rc, done ? "no more pages" : "more pages");
-        }
-    } catch (int id) {
-        sink.AbandonPage();
-        // 220 and 221 carry no code; the others say what the source answered.
-        if (id == IDS_ERR_MONO_JPEG || id == IDS_ERR_MONO_HCPDF) {
-            WriteLog("page %d refused: message %d", page, id);
-            m_host.ShowTwainMessage(LoadResString(m_module, id), true);
-        } else {
-            Fail(id, &m_source, __LINE__, true);
-        }
-        try {
-            resetXfers();
-            WriteLog("MSG_RESET");
-        } catch (int resetId) {
-            Fail(resetId, &m_source, __LINE__, true);
-        }
-    }
-}

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "PageSink.h"
+#include "SaveHost.h"
 #include "SourceList.h"
 #include "WinHandles.h"
 #include "twain/twain.h"
@@ -28,10 +28,10 @@ public:
     virtual int OutputType() const = 0;
 };
 
-class CScanTwain {
+class CScanTwain : public ITransferSource {
 public:
     CScanTwain(HINSTANCE module, IScanTwainHost &host);
-    ~CScanTwain();
+    ~CScanTwain() override;
     CScanTwain(const CScanTwain &) = delete;
     CScanTwain &operator=(const CScanTwain &) = delete;
 
@@ -48,14 +48,14 @@ public:
     TW_UINT16 processEvent(MSG &msg, TW_UINT16 &twMessage);
 
     // Raise the message id as an int.
-    TW_UINT32 setupMemXfer();
+    TW_UINT32 setupMemXfer() override;
     // The colour code (1 black and white, 2 gray, 3 colour, 0 other).
-    int getImageInfo(TW_IMAGEINFO &info, double &resolution);
+    int getImageInfo(TW_IMAGEINFO &info, double &resolution) override;
     // `length`: the buffer's size in, the bytes written out.
-    TW_UINT16 imageMemXfer(void *buffer, TW_UINT32 &length, TW_IMAGEMEMXFER &block);
+    TW_UINT16 imageMemXfer(void *buffer, TW_UINT32 &length, TW_IMAGEMEMXFER &block) override;
     // True when no page is left.
-    bool endXfer();
-    void resetXfers();
+    bool endXfer() override;
+    void resetXfers() override;
 
     // Lists our sources (2 → 3 → 2) and takes the one named `savedName`.
     void ListAndChoose(const std::string &savedName);
@@ -72,8 +72,6 @@ public:
     int CloseSequence();
     // What is still open when the program ends, closed without boxes.
     void CloseQuietly();
-    // Every page of MSG_XFERREADY into `sink`, until the source has none left.
-    void TransferPages(IPageSink &sink);
 
     // The location text of message 201.
     static constexpr const wchar_t *kSourceFile = L"ScanTwain.cpp";
@@ -86,8 +84,6 @@ private:
     // 200 and 202, which name the file.
     int FailWithPath(int id);
     void FillAppIdentity();
-    // One page's blocks into `sink`; the last return code.
-    TW_UINT16 TransferBlocks(IPageSink &sink, void *buffer, TW_UINT32 size);
 
     HINSTANCE m_module;
     IScanTwainHost &m_host;

@@ -5,58 +5,36 @@
 #include <iterator>
 
 #include "ResString.h"
+#include "SettingBinding.h"
 #include "res/scanapp_ids.h"
 
 namespace {
-enum class EControl { Combo, Check, Radio };
-
 const wchar_t *const kUnits[] = {L"mm", L"inch", L"pt", L"級"};
-const wchar_t *const kQualities[] = {L"低品質(高圧縮率)", L"標準", L"高品質",
-                                     L"最高品質(低圧縮率)"};
-const wchar_t *const kBwCompressions[] = {L"なし", L"CCITT Group3", L"CCITT Group4"};
-const wchar_t *const kGrayCompressions[] = {L"なし", L"JPEG"};
 
 // The page a property-sheet page belongs to and the sheet behind it.
 struct SPageParam {
     CSettingsSheet *sheet;
     int dialogId;
 };
-}  // namespace
 
-// One control bound to one setting. A combo shows the setting minus
-// `offset` as its selection; a check box shows whether the setting is 1; a
-// radio pair shows `setting == value` on its first button.
-struct CSettingsSheet::SBinding {
-    int dialogId;
-    int controlId;
-    EControl kind;
-    int CScanSettings::*field;
-    const wchar_t *const *items;
-    size_t itemCount;
-    int offset;
-    int otherButton;
-};
-
-namespace {
-using SBinding = CSettingsSheet::SBinding;
-const SBinding kBindings[] = {
-    {IDD_PAGE_GENERAL, IDC_UNIT, EControl::Combo, &CScanSettings::Unit, kUnits, std::size(kUnits),
-     1, 0},
-    {IDD_PAGE_GENERAL, IDC_STARTUP, EControl::Check, &CScanSettings::Startup, nullptr, 0, 0, 0},
-    {IDD_PAGE_GENERAL, IDC_ASK_COMPRESSION, EControl::Check, &CScanSettings::AskCompression,
-     nullptr, 0, 0, 0},
-    {IDD_PAGE_JPEG, IDC_JPEG_QUALITY, EControl::Combo, &CScanSettings::JpegQuality, kQualities,
-     std::size(kQualities), 0, 0},
-    {IDD_PAGE_PDF, IDC_PDF_BW, EControl::Combo, &CScanSettings::BwCompression, kBwCompressions,
-     std::size(kBwCompressions), 0, 0},
-    {IDD_PAGE_PDF, IDC_PDF_GRAY, EControl::Combo, &CScanSettings::GrayCompression,
-     kGrayCompressions, std::size(kGrayCompressions), 0, 0},
-    {IDD_PAGE_PDF, IDC_PDF_JPEG_QUALITY, EControl::Combo, &CScanSettings::PdfJpegQuality,
-     kQualities, std::size(kQualities), 0, 0},
+using E = EBoundControl;
+const SSettingBinding kBindings[] = {
+    {IDD_PAGE_GENERAL, IDC_UNIT, E::Combo, &CScanSettings::Unit, kUnits, std::size(kUnits), 1, 0},
+    {IDD_PAGE_GENERAL, IDC_STARTUP, E::Check, &CScanSettings::Startup, nullptr, 0, 0, 0},
+    {IDD_PAGE_GENERAL, IDC_ASK_COMPRESSION, E::Check, &CScanSettings::AskCompression, nullptr, 0,
+     0, 0},
+    {IDD_PAGE_JPEG, IDC_JPEG_QUALITY, E::Combo, &CScanSettings::JpegQuality, kQualityNames, 4, 0,
+     0},
+    {IDD_PAGE_PDF, IDC_PDF_BW, E::Combo, &CScanSettings::BwCompression, kBwCompressionNames, 3, 0,
+     0},
+    {IDD_PAGE_PDF, IDC_PDF_GRAY, E::Combo, &CScanSettings::GrayCompression,
+     kGrayCompressionNames, 2, 0, 0},
+    {IDD_PAGE_PDF, IDC_PDF_JPEG_QUALITY, E::Combo, &CScanSettings::PdfJpegQuality, kQualityNames,
+     4, 0, 0},
     // "ASCII" is 1; anything but a checked "Binary" is ASCII.
-    {IDD_PAGE_PDF, IDC_ENCODE_ASCII, EControl::Radio, &CScanSettings::Encode, nullptr, 0, 1,
+    {IDD_PAGE_PDF, IDC_ENCODE_ASCII, E::Radio, &CScanSettings::Encode, nullptr, 0, 1,
      IDC_ENCODE_BINARY},
-    {IDD_PAGE_HCPDF, IDC_CORRECTION, EControl::Check, &CScanSettings::Correction, nullptr, 0, 0, 0},
+    {IDD_PAGE_HCPDF, IDC_CORRECTION, E::Check, &CScanSettings::Correction, nullptr, 0, 0, 0},
 };
 constexpr int kPages[] = {IDD_PAGE_GENERAL, IDD_PAGE_JPEG, IDD_PAGE_PDF, IDD_PAGE_HCPDF};
 }  // namespace
@@ -66,27 +44,7 @@ CSettingsSheet::CSettingsSheet(HINSTANCE module, const CScanSettings &settings,
     : m_module(module), m_values(settings), m_sources(sources), m_source(current) {}
 
 void CSettingsSheet::Fill(HWND page, int dialogId) {
-    for (const SBinding &b : kBindings) {
-        if (b.dialogId != dialogId)
-            continue;
-        const HWND control = ::GetDlgItem(page, b.controlId);
-        const int value = m_values.*b.field;
-        switch (b.kind) {
-            case EControl::Combo:
-                for (size_t i = 0; i < b.itemCount; ++i)
-                    ::SendMessageW(control, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(b.items[i]));
-                // A value outside the list shows no selection rather than a wrong one.
-                ::SendMessageW(control, CB_SETCURSEL, static_cast<WPARAM>(value - b.offset), 0);
-                break;
-            case EControl::Check:
-                ::SendMessageW(control, BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
-                break;
-            case EControl::Radio:
-                ::CheckRadioButton(page, b.controlId, b.otherButton,
-                                   value == b.offset ? b.controlId : b.otherButton);
-                break;
-        }
-    }
+    CSettingBinding(kBindings, dialogId).Fill(page, m_values);
     if (dialogId == IDD_PAGE_GENERAL)
         FillSources(page);
 }
@@ -109,28 +67,7 @@ void CSettingsSheet::FillSources(HWND page) {
 }
 
 void CSettingsSheet::Take(HWND page, int dialogId) {
-    for (const SBinding &b : kBindings) {
-        if (b.dialogId != dialogId)
-            continue;
-        const HWND control = ::GetDlgItem(page, b.controlId);
-        switch (b.kind) {
-            case EControl::Combo: {
-                const LRESULT selection = ::SendMessageW(control, CB_GETCURSEL, 0, 0);
-                if (selection != CB_ERR)
-                    m_values.*b.field = static_cast<int>(selection) + b.offset;
-                break;
-            }
-            case EControl::Check:
-                m_values.*b.field =
-                    ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-                break;
-            case EControl::Radio:
-                m_values.*b.field = ::IsDlgButtonChecked(page, b.otherButton) == BST_CHECKED
-                                        ? 1 - b.offset
-                                        : b.offset;
-                break;
-        }
-    }
+    CSettingBinding(kBindings, dialogId).Take(page, m_values);
     if (dialogId == IDD_PAGE_GENERAL) {
         const HWND combo = ::GetDlgItem(page, IDC_SOURCE);
         const LRESULT selection = ::SendMessageW(combo, CB_GETCURSEL, 0, 0);

@@ -24,8 +24,6 @@ public:
     // list is empty.
     std::optional<size_t> ChosenSource() const { return m_source; }
 
-    struct SBinding;
-
 private:
     static INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam);
     void Fill(HWND page, int dialogId);

@@ -14,6 +14,12 @@
 #define IDD_PAGE_GENERAL 143
 #define IDD_PAGE_HCPDF 144
 
+// Saving: the per-save option dialogs and the overwrite question.
+#define IDD_JPEG_OPTION 133
+#define IDD_PDF_OPTION 135
+#define IDD_OVERWRITE 137
+#define IDD_HCPDF_OPTION 145
+
 // Commands of the menu, the accelerators and the system menu.
 #define IDM_ABOUTBOX 16
 #define ID_SCAN 32771
@@ -37,6 +43,15 @@
 #define IDC_ENCODE_BINARY 1019
 #define IDC_SOURCE 1020
 #define IDC_UNIT 1021
+#define IDC_SAVE_ENCODE_ASCII 1006
+#define IDC_SAVE_ENCODE_BINARY 1007
+#define IDC_SAVE_JPEG_QUALITY_LABEL 1008
+#define IDC_OVERWRITE_TEXT 1012
+#define IDC_OVERWRITE_ALL 3
+#define IDC_OVERWRITE_CANCEL 1014
+// The save dialog's check box and the common dialog's file-type combo.
+#define IDC_SAVE_ASK_OPTIONS 151
+#define IDC_FILE_TYPE_COMBO 1136
 
 // Strings.
 #define IDS_APP_TITLE 10
@@ -85,3 +100,13 @@
 #define IDS_ERR_OPENDS 219
 #define IDS_ERR_MONO_JPEG 220
 #define IDS_ERR_MONO_HCPDF 221
+#define IDS_SAVE_FILTER 108
+#define IDS_SAVE_ASK_OPTIONS 151
+#define IDS_ERR_WRITE_FAILED 215
+#define IDS_ERR_TOO_BIG 222
+#define IDS_ERR_COLOUR_SPACE 223
+#define IDS_EXT_TIFF 300
+#define IDS_EXT_JPEG 301
+#define IDS_EXT_MULTI_TIFF 302
+#define IDS_EXT_PDF 303
+#define IDS_OVERWRITE_FORMAT 304

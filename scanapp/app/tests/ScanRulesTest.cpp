@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "DsmLocation.h"
-#include "PageCheck.h"
 #include "ProfileLocation.h"
 #include "SourceList.h"
 #include "TwainMessageText.h"
@@ -188,67 +187,6 @@ TEST(TwainMessageText, FillsTheMessagesAsPrintfAndFormatMessageWould) {
         }
         EXPECT_EQ(got, c.expected);
     }
-}
-
-TEST(PageCheck, APageIsWholeOnlyWithEveryAnnouncedRowInOrder) {
-    struct SBlock {
-        uint32_t first;
-        uint32_t rows;
-        uint32_t bytesPerRow;
-    };
-    struct SCase {
-        const char *what;
-        int32_t width;
-        int32_t length;
-        int16_t bits;
-        std::vector<SBlock> blocks;
-        bool whole;
-        uint64_t bytes;
-    } cases[] = {
-        {"one block", 10, 4, 24, {{0, 4, 32}}, true, 128},
-        {"three blocks", 10, 5, 24, {{0, 2, 32}, {2, 2, 32}, {4, 1, 32}}, true, 160},
-        {"length unknown", 10, -1, 24, {{0, 2, 32}, {2, 3, 32}}, true, 160},
-        {"one bit per pixel", 17, 2, 1, {{0, 2, 4}}, true, 8},
-        {"a row missing", 10, 5, 24, {{0, 2, 32}, {2, 2, 32}}, false, 128},
-        {"a row too many", 10, 3, 24, {{0, 4, 32}}, false, 128},
-        {"rows repeated", 10, 4, 24, {{0, 2, 32}, {0, 2, 32}}, false, 128},
-        {"rows too short", 11, 1, 24, {{0, 1, 32}}, false, 32},
-        {"row length changes", 10, 2, 24, {{0, 1, 32}, {1, 1, 36}}, false, 68},
-        {"no rows", 10, 0, 24, {}, false, 0},
-    };
-    for (const SCase &c : cases) {
-        CPageCheck check;
-        TW_IMAGEINFO info{};
-        info.ImageWidth = c.width;
-        info.ImageLength = c.length;
-        info.BitsPerPixel = c.bits;
-        check.BeginPage(info);
-        std::vector<uint8_t> bytes(4096);
-        for (const SBlock &b : c.blocks)
-            check.TakeRows(b.first, b.rows, b.bytesPerRow, bytes.data());
-        check.EndPage();
-        EXPECT_EQ(check.PagesComplete(), c.whole ? 1 : 0) << c.what;
-        EXPECT_EQ(check.PagesFaulty(), c.whole ? 0 : 1) << c.what;
-        EXPECT_EQ(check.LastFault().empty(), c.whole) << c.what << ": " << check.LastFault();
-        EXPECT_EQ(check.LastPageBytes(), c.bytes) << c.what;
-    }
-}
-
-TEST(PageCheck, AnAbandonedPageCountsApart) {
-    CPageCheck check;
-    TW_IMAGEINFO info{};
-    info.ImageWidth = 8;
-    info.ImageLength = 8;
-    info.BitsPerPixel = 8;
-    check.BeginPage(info);
-    uint8_t row[8] = {};
-    check.TakeRows(0, 1, 8, row);
-    check.AbandonPage();
-    check.EndPage();  // nothing open any more
-    EXPECT_EQ(check.PagesAbandoned(), 1);
-    EXPECT_EQ(check.PagesComplete(), 0);
-    EXPECT_EQ(check.PagesFaulty(), 0);
-    EXPECT_EQ(check.LastFault(), "abandoned");
 }
 
 }  // namespace

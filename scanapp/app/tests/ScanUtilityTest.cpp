@@ -5,64 +5,45 @@
 // diagnostic log, the simulator and the windows on the screen.
 #include <gtest/gtest.h>
 
+#include "ScanUtilityFixture.h"
 #include "SimJobState.h"
-#include "SimulatorClient.h"
-#include "SourceSettingsFile.h"
-#include "TwainTestClient.h"
-#include "UtilityRun.h"
-#include "WineDsm.h"
 
 namespace {
 
-constexpr DWORD kWindowTimeoutMs = 20000;
-constexpr DWORD kScanTimeoutMs = 60000;
-
-class ScanUtility : public ::testing::Test {
+class ScanUtility : public CScanUtilityFixture {
 protected:
     void SetUp() override {
-        ASSERT_NE(CSimulatorClient::Port(), 0) << "simulator not running";
-        ASSERT_TRUE(CSimulatorClient::SetScenario({"--feeder-sheets", "3"}));
-        ASSERT_TRUE(CTwainTestClient::InstallSource()) << "corvsrc.ds beside the test program";
-        CUtilityRun::LoadFilesOf({});
-        ASSERT_TRUE(CUtilityRun::InstallManager(WineDsmPath()));
         // The user's source configuration: the simulator, grey at 200 dpi, A4 from the feeder.
         SScanSetup setup;
         setup.paperPlace = 1;
         setup.colorMode = 1;
-        const CSourceSettingsFile file(CTwainTestClient::InstalledSourcePath());
-        ASSERT_TRUE(file.Write(setup, "127.0.0.1", CSimulatorClient::Port()));
-        CUtilityRun::ResetLog();
+        Prepare({"--feeder-sheets", "3"}, setup);
     }
 
-    // The source's dialog, waited for.
-    HWND WaitForSourceDialog(CUtilityRun &run) {
-        HWND dialog = nullptr;
-        CUtilityRun::WaitFor([&] { return (dialog = run.SourceDialog()) != nullptr; },
-                             kWindowTimeoutMs);
-        return dialog;
-    }
-
-    // Scan in the source's dialog; every sheet of the feeder comes through.
+    // Scan in the source's dialog; every sheet of the feeder comes through
+    // and is saved as one multi-page TIFF.
     void ScanThreeSheets(CUtilityRun &run, HWND dialog, int scansBefore) {
         const int before = CSimJobState::LastSession();
         CUtilityRun::Press(dialog, IDOK);
-        ASSERT_TRUE(CUtilityRun::WaitForLog("pages whole", scansBefore + 1, kScanTimeoutMs));
+        HWND save = nullptr;
+        ASSERT_TRUE(CUtilityRun::WaitFor([&] { return (save = run.SaveDialog()) != nullptr; },
+                                         kWindowTimeoutMs));
+        wchar_t temp[MAX_PATH] = {};
+        ::GetTempPathW(MAX_PATH, temp);
+        const std::wstring file = std::wstring(temp) + L"three" + std::to_wstring(scansBefore);
+        ::DeleteFileW((file + L".tif").c_str());
+        CUtilityRun::AnswerSaveDialog(save, file, 3, false);
+        ASSERT_TRUE(CUtilityRun::WaitForLog("saving done, 1 files", scansBefore + 1, kScanTimeoutMs));
         const int session = CSimJobState::LastSession();
         ASSERT_GT(session, before);
         const auto job = CSimJobState::Of(session);
         ASSERT_TRUE(job.has_value());
         EXPECT_EQ(job->pages.size(), 3u);
         EXPECT_EQ(CUtilityRun::CountLog("MSG_XFERREADY"), scansBefore + 1);
-        const auto lines = CUtilityRun::LogLines();
-        std::string last;
-        for (const std::string &line : lines)
-            if (line.find("pages whole") != std::string::npos)
-                last = line;
-        // The page check counts over the program's life.
-        const int pages = 3 * (scansBefore + 1);
-        EXPECT_EQ(last, "pages whole " + std::to_string(pages) + ", faulty 0, abandoned 0");
         EXPECT_EQ(CUtilityRun::CountLog(", more pages"), 2 * (scansBefore + 1));
         EXPECT_EQ(CUtilityRun::CountLog("no more pages"), scansBefore + 1);
+        EXPECT_NE(::GetFileAttributesW((file + L".tif").c_str()), INVALID_FILE_ATTRIBUTES);
+        ::DeleteFileW((file + L".tif").c_str());
         EXPECT_TRUE(run.MessageBoxes().empty());
         EXPECT_FALSE(::IsWindowEnabled(run.MainWindow())) << "the source still has the user";
     }

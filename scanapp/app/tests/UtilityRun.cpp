@@ -11,6 +11,11 @@ constexpr const wchar_t *kMainTitle = L"Scan Utility";
 constexpr const wchar_t *kMainClass = L"CorvScanUtilityMain";
 constexpr const wchar_t *kSourceTitle = L"Corvane QM スキャン";
 constexpr DWORD kSettleMs = 300;
+// The common save dialog's file-type combo and file-name edit, and the
+// check box the utility adds to it.
+constexpr int kFileTypeCombo = 1136;
+constexpr int kFileNameEdit = 1148;
+constexpr int kAskOptionsBox = 151;
 
 struct SWindowSearch {
     DWORD pid;
@@ -22,7 +27,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
     auto *s = reinterpret_cast<SWindowSearch *>(param);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(window, &pid);
-    if (pid == s->pid && ::IsWindowVisible(window) && TextOf(window) == *s->title &&
+    if (pid == s->pid && ::IsWindowVisible(window) && (!s->title || TextOf(window) == *s->title) &&
         (!s->className || ClassOf(window) == s->className))
         s->found.push_back(window);
     return TRUE;
@@ -197,6 +202,38 @@ HWND CUtilityRun::MainWindow() const {
 HWND CUtilityRun::SourceDialog() const {
     const auto found = Windows(kSourceTitle, L"#32770");
     return found.empty() ? nullptr : found.front();
+}
+
+HWND CUtilityRun::SaveDialog() const {
+    SWindowSearch search{m_info.dwProcessId, nullptr, L"#32770", {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    // The file-type combo and the utility's check box are its own controls,
+    // not those of a page inside it.
+    for (HWND dialog : search.found)
+        if (::GetDlgItem(dialog, kFileTypeCombo) && ::GetDlgItem(dialog, kAskOptionsBox))
+            return dialog;
+    return nullptr;
+}
+
+void CUtilityRun::AnswerSaveDialog(HWND dialog, const std::wstring &path, int type,
+                                   bool askOptions) {
+    // The dialog sets its own controls up after it shows.
+    ::Sleep(kSettleMs);
+    const HWND types = FindControl(dialog, kFileTypeCombo);
+    ::SendMessageW(types, CB_SETCURSEL, static_cast<WPARAM>(type - 1), 0);
+    // A pick from the list ends with both notifications; the dialog takes
+    // the new type on the second.
+    for (const WORD code : {CBN_SELCHANGE, CBN_SELENDOK})
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(kFileTypeCombo, code),
+                       reinterpret_cast<LPARAM>(types));
+    ::SendMessageW(FindControl(dialog, kAskOptionsBox), BM_SETCHECK,
+                   askOptions ? BST_CHECKED : BST_UNCHECKED, 0);
+    // The name is typed into the edit inside the file-name combo.
+    HWND name = FindControl(dialog, kFileNameEdit);
+    while (name && ClassOf(name) != L"Edit")
+        name = FindControl(name, kFileNameEdit);
+    ::SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    Press(dialog, IDOK);
 }
 
 std::vector<HWND> CUtilityRun::MessageBoxes() const {

@@ -53,6 +53,11 @@ public:
     std::vector<HWND> Windows(const std::wstring &title, const wchar_t *className = nullptr) const;
     HWND MainWindow() const;
     HWND SourceDialog() const;
+    // The save dialog, when it is up.
+    HWND SaveDialog() const;
+    // Chooses the output type (1 to 5), sets the check box that asks for
+    // the type's options, types `path` and presses Save.
+    static void AnswerSaveDialog(HWND dialog, const std::wstring &path, int type, bool askOptions);
     // The utility's message boxes up now.
     std::vector<HWND> MessageBoxes() const;
     static std::wstring BoxText(HWND box);
