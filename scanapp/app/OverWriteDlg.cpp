@@ -16,8 +16,8 @@ BOOL COverWriteDlg::OnInitDialog() {
     const std::wstring format = LoadResString(m_module, IDS_OVERWRITE_FORMAT);
     std::wstring text;
     const size_t at = format.find(L"%s");
-    text = at == std::wstring::npos ? format
-                                    : format.substr(0, at) + m_name + format.substr(at + 2);
+    text =
+        at == std::wstring::npos ? format : format.substr(0, at) + m_name + format.substr(at + 2);
     ::SetDlgItemTextW(Hwnd(), IDC_OVERWRITE_TEXT, text.c_str());
     if (!m_extra)
         SpaceTwoButtons();
@@ -26,8 +26,7 @@ BOOL COverWriteDlg::OnInitDialog() {
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
     ::SetWindowPos(Hwnd(), nullptr, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER);
+                   (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     return TRUE;
 }
 

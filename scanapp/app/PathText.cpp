@@ -6,8 +6,8 @@ namespace {
 std::wstring Widen(UINT codePage, const std::string &text) {
     if (text.empty())
         return {};
-    const int n = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()),
-                                        nullptr, 0);
+    const int n =
+        ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
     if (n > 0)
         ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(),

@@ -36,7 +36,8 @@ bool CSaveFileDlg::Run(HWND parent) {
     ofn.hwndOwner = parent;
     ofn.hInstance = m_module;
     ofn.lpstrFilter = filter.c_str();
-    ofn.nFilterIndex = static_cast<DWORD>(CSaveOptions::ValidType(m_values.Type) ? m_values.Type : 1);
+    ofn.nFilterIndex =
+        static_cast<DWORD>(CSaveOptions::ValidType(m_values.Type) ? m_values.Type : 1);
     ofn.lpstrFile = name;
     ofn.nMaxFile = kNameBuffer;
     ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
@@ -93,8 +94,7 @@ void CSaveFileDlg::AddCheckBox(HWND dialog) {
         place.left, place.top, place.right - place.left, place.bottom - place.top, dialog,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SAVE_ASK_OPTIONS)), m_module, nullptr);
     ::SendMessageW(box, WM_SETFONT, ::SendMessageW(dialog, WM_GETFONT, 0, 0), TRUE);
-    ::SendMessageW(box, BM_SETCHECK, m_values.AskCompression == 1 ? BST_CHECKED : BST_UNCHECKED,
-                   0);
+    ::SendMessageW(box, BM_SETCHECK, m_values.AskCompression == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 bool CSaveFileDlg::Accept(HWND dialog) {
@@ -102,7 +102,8 @@ bool CSaveFileDlg::Accept(HWND dialog) {
     m_values.AskCompression = ask ? 1 : 0;
     if (!ask)
         return true;
-    const LRESULT selection = ::SendDlgItemMessageW(dialog, IDC_FILE_TYPE_COMBO, CB_GETCURSEL, 0, 0);
+    const LRESULT selection =
+        ::SendDlgItemMessageW(dialog, IDC_FILE_TYPE_COMBO, CB_GETCURSEL, 0, 0);
     const int type = selection == CB_ERR ? 1 : static_cast<int>(selection) + 1;
     switch (type) {
         case CSaveOptions::kJpeg:

@@ -6,14 +6,14 @@
 namespace {
 using E = EBoundControl;
 const SSettingBinding kBindings[] = {
-    {IDD_JPEG_OPTION, IDC_JPEG_QUALITY, E::Combo, &CScanSettings::JpegQuality, kQualityNames, 4,
-     0, 0},
-    {IDD_PDF_OPTION, IDC_PDF_BW, E::Combo, &CScanSettings::BwCompression, kBwCompressionNames, 3,
-     0, 0},
-    {IDD_PDF_OPTION, IDC_PDF_GRAY, E::Combo, &CScanSettings::GrayCompression,
-     kGrayCompressionNames, 2, 0, 0},
-    {IDD_PDF_OPTION, IDC_PDF_JPEG_QUALITY, E::Combo, &CScanSettings::PdfJpegQuality,
-     kQualityNames, 4, 0, 0},
+    {IDD_JPEG_OPTION, IDC_JPEG_QUALITY, E::Combo, &CScanSettings::JpegQuality, kQualityNames, 4, 0,
+     0},
+    {IDD_PDF_OPTION, IDC_PDF_BW, E::Combo, &CScanSettings::BwCompression, kBwCompressionNames, 3, 0,
+     0},
+    {IDD_PDF_OPTION, IDC_PDF_GRAY, E::Combo, &CScanSettings::GrayCompression, kGrayCompressionNames,
+     2, 0, 0},
+    {IDD_PDF_OPTION, IDC_PDF_JPEG_QUALITY, E::Combo, &CScanSettings::PdfJpegQuality, kQualityNames,
+     4, 0, 0},
     {IDD_PDF_OPTION, IDC_SAVE_ENCODE_ASCII, E::Radio, &CScanSettings::Encode, nullptr, 0, 1,
      IDC_SAVE_ENCODE_BINARY},
     {IDD_HCPDF_OPTION, IDC_CORRECTION, E::Check, &CScanSettings::Correction, nullptr, 0, 0, 0},

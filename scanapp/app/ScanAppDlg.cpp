@@ -35,7 +35,10 @@ BOOL CALLBACK FindOwned(HWND window, LPARAM param) {
 }  // namespace
 
 CScanAppDlg::CScanAppDlg(HINSTANCE module, std::string profile, std::string defaults)
-    : m_module(module), m_profile(std::move(profile)), m_twain(module, *this), m_conversion(module) {
+    : m_module(module),
+      m_profile(std::move(profile)),
+      m_twain(module, *this),
+      m_conversion(module) {
     m_settings.Load(module, m_profile, defaults);
 }
 
@@ -297,8 +300,9 @@ void CScanAppDlg::OnXferReady() {
     m_settings.Path = CPathText::Ansi(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1));
     m_settings.Type = dialog.Type();
     const CScanSettings &v = dialog.Values();
-    const SSaveValues values{v.JpegQuality, v.BwCompression,  v.GrayCompression, v.Encode,
-                             v.PdfJpegQuality, v.Compression, v.Correction,      v.AskCompression};
+    const SSaveValues values{v.JpegQuality, v.BwCompression,  v.GrayCompression,
+                             v.Encode,      v.PdfJpegQuality, v.Compression,
+                             v.Correction,  v.AskCompression};
     const std::string target = CPathText::Utf8(path);
     WriteLog("save as type %d: %s", m_settings.Type, target.c_str());
     CPageSaver saver(m_twain, *this, m_files, m_conversion);
@@ -312,7 +316,10 @@ EOverwrite CScanAppDlg::AskOverwrite(const std::string &name, bool extraButtons)
     const bool yes = Modal([&] { return dialog.Run(m_hwnd); });
     EnableSourceProgress(true);
     WriteLog("overwrite %s: %s", name.c_str(),
-             dialog.ReplaceAll() ? "all" : yes ? "yes" : dialog.Cancelled() ? "cancel" : "no");
+             dialog.ReplaceAll()  ? "all"
+             : yes                ? "yes"
+             : dialog.Cancelled() ? "cancel"
+                                  : "no");
     if (yes)
         return dialog.ReplaceAll() ? EOverwrite::All : EOverwrite::Yes;
     return dialog.Cancelled() ? EOverwrite::Cancel : EOverwrite::No;

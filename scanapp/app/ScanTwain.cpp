@@ -292,4 +292,3 @@ void CScanTwain::resetXfers() {
     if (Call(&m_source, DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, &pending) != TWRC_SUCCESS)
         throw static_cast<int>(IDS_ERR_PENDINGXFERS);
 }
-

@@ -306,13 +306,12 @@ TEST_F(ScanUtilityErrors, TheDialogGetsTheUnitAndItsProgressIsHeldAroundABox) {
     std::ofstream(existing.c_str()) << "old";
     CUtilityRun::WriteProfile({{"Startup", "1"}, {"Unit", "4"}});
     CUtilityRun run;
-    const auto expected =
-        Join({kListing,
-              kOpen,
-              {"UNIT 4"},
-              Upto(kAskedToTransfer, 2),
-              // The enabling is posted, the reset called: the call comes first.
-              {"PROGRESS 0", "RESET to source", "PROGRESS 1"}});
+    const auto expected = Join({kListing,
+                                kOpen,
+                                {"UNIT 4"},
+                                Upto(kAskedToTransfer, 2),
+                                // The enabling is posted, the reset called: the call comes first.
+                                {"PROGRESS 0", "RESET to source", "PROGRESS 1"}});
     const auto texts = Run(run, 0, expected.size(), kAskTransfer);
     ::SetEnvironmentVariableA("CORV_FAILING_DSM_DIALOG", nullptr);
     EXPECT_TRUE(texts.empty());

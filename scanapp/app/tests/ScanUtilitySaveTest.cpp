@@ -264,8 +264,9 @@ TEST_F(ScanUtilitySave, TheOverwriteQuestionsFourAnswers) {
     ASSERT_NE(ask, nullptr);
     EXPECT_FALSE(::IsWindowVisible(CUtilityRun::FindControl(ask, 3)));
     EXPECT_FALSE(::IsWindowVisible(CUtilityRun::FindControl(ask, 1014)));
-    EXPECT_EQ(CUtilityRun::ControlText(ask, 1012),
-              L"ファイル\"x.tif\"は既に存在しています。\n新しいファイルと置き換えてよろしいですか？");
+    EXPECT_EQ(
+        CUtilityRun::ControlText(ask, 1012),
+        L"ファイル\"x.tif\"は既に存在しています。\n新しいファイルと置き換えてよろしいですか？");
     CUtilityRun::Press(ask, IDOK);
     // Page 2: "no" keeps the old file and drops the page.
     ask = Question(1);
@@ -358,7 +359,8 @@ TEST_F(ScanUtilitySave, HighCompressionPdfWithTheComponent) {
     ASSERT_TRUE(WaitForSaved());
     ExpectFiles({"document.pdf"});
     std::ofstream list((OutFolder() + L"\\manifest.txt").c_str(), std::ios::app);
-    list << Narrow(m_folder.substr(OutFolder().size() + 1)) << "/document.pdf\t2\t-\t0\t0\tmrc\tpages\n";
+    list << Narrow(m_folder.substr(OutFolder().size() + 1))
+         << "/document.pdf\t2\t-\t0\t0\tmrc\tpages\n";
     EXPECT_TRUE(m_run.MessageBoxes().empty());
     ExpectReadyAgain();
 }

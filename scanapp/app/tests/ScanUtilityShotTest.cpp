@@ -97,4 +97,85 @@ TEST(ScanUtilityShots, TheMainWindowEverySettingsPageAndTheAboutBoxShowTheirText
     EXPECT_EQ(run.WaitForExit(kTimeoutMs), 0u);
 }
 
+// The dialogs of a save, over the tests' own source manager, which offers
+// a page as soon as it is asked to: the save dialog with its check box, the
+// three option dialogs and the overwrite question.
+TEST(ScanUtilityShots, TheSaveDialogsShowTheirTexts) {
+    constexpr UINT kAskTransfer = WM_APP + 0x5D;
+    CUtilityRun::SaveManager();
+    CUtilityRun::LoadFilesOf({L"twain_32"});
+    ASSERT_TRUE(CUtilityRun::InstallManager(CORV_FAILING_DSM));
+    ::SetEnvironmentVariableA("CORV_FAILING_DSM_SOURCES",
+                              "Tessaly|Corvane QM|Corvane QM Network Scanner");
+    wchar_t temp[MAX_PATH] = {};
+    ::GetTempPathW(MAX_PATH, temp);
+    const std::wstring target = std::wstring(temp) + L"shot";
+    ::CloseHandle(::CreateFileW((target + L".pdf").c_str(), GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, 0, nullptr));
+    CUtilityRun::WriteProfile({{"Startup", "1"}, {"Ask Compression Mode", "1"}});
+    CUtilityRun::ResetLog();
+    CUtilityRun run;
+    ASSERT_TRUE(run.Start());
+    ASSERT_TRUE(CUtilityRun::WaitForLog("enableDS", 1, kTimeoutMs));
+    ::PostMessageW(run.MainWindow(), kAskTransfer, 0, 0);
+    HWND save = nullptr;
+    ASSERT_TRUE(
+        CUtilityRun::WaitFor([&] { return (save = run.SaveDialog()) != nullptr; }, kTimeoutMs));
+    ::Sleep(kDrawMs);
+    const HWND check = ::GetDlgItem(save, 151);
+    EXPECT_EQ(::SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED) << "Ask Compression Mode 1";
+    RECT box{}, types{};
+    ::GetWindowRect(check, &box);
+    ::GetWindowRect(::GetDlgItem(save, 1136), &types);
+    EXPECT_EQ(box.left, types.left);
+    EXPECT_EQ(box.top, types.bottom + 5);
+    const CWindowShot saveShot = CWindowShot::Of(save);
+    saveShot.Keep("scanapp-save");
+    EXPECT_GT(saveShot.DarkPixelsIn(check), 60) << "the check box's text";
+
+    // Each type's options, left with Cancel: the save dialog stays.
+    const struct {
+        int type;
+        const wchar_t *title;
+        const char *shot;
+    } options[] = {{2, L"JPEG品質", "scanapp-save-jpeg"},
+                   {4, L"PDFオプション", "scanapp-save-pdf"},
+                   {5, L"高圧縮PDFオプション", "scanapp-save-hcpdf"}};
+    for (const auto &o : options) {
+        SCOPED_TRACE(o.shot);
+        CUtilityRun::AnswerSaveDialog(save, target, o.type, true);
+        const HWND dialog = WaitForWindow(run, o.title);
+        ASSERT_NE(dialog, nullptr);
+        ::Sleep(kDrawMs);
+        const CWindowShot shot = CWindowShot::Of(dialog);
+        shot.Keep(o.shot);
+        EXPECT_GT(shot.DarkPixelsIn(::GetDlgItem(dialog, IDOK)), 20);
+        if (o.type == 4) {
+            EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, 1005)))
+                << "no JPEG quality without JPEG";
+        }
+        CUtilityRun::Press(dialog, IDCANCEL);
+        ASSERT_TRUE(CUtilityRun::WaitFor([&] { return !::IsWindow(dialog); }, kTimeoutMs));
+        ASSERT_TRUE(::IsWindowVisible(save));
+    }
+
+    // The file is there: the question, with two buttons for the first page.
+    CUtilityRun::AnswerSaveDialog(save, target, 4, false);
+    const HWND ask = WaitForWindow(run, L"上書き確認");
+    ASSERT_NE(ask, nullptr);
+    ::Sleep(kDrawMs);
+    const CWindowShot askShot = CWindowShot::Of(ask);
+    askShot.Keep("scanapp-overwrite");
+    EXPECT_GT(askShot.DarkPixelsIn(::GetDlgItem(ask, 1012)), 100) << "the question";
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(ask, 3)));
+    CUtilityRun::Press(ask, IDCANCEL);
+    ASSERT_TRUE(CUtilityRun::WaitForLog("saving done, 0 files", 1, kTimeoutMs));
+
+    ::PostMessageW(run.MainWindow(), WM_COMMAND, 32772, 0);
+    EXPECT_EQ(run.WaitForExit(kTimeoutMs), 0u);
+    ::DeleteFileW((target + L".pdf").c_str());
+    CUtilityRun::LoadFilesOf({});
+    CUtilityRun::RestoreManager();
+}
+
 }  // namespace

@@ -33,7 +33,8 @@ protected:
         const std::wstring file = std::wstring(temp) + L"three" + std::to_wstring(scansBefore);
         ::DeleteFileW((file + L".tif").c_str());
         CUtilityRun::AnswerSaveDialog(save, file, 3, false);
-        ASSERT_TRUE(CUtilityRun::WaitForLog("saving done, 1 files", scansBefore + 1, kScanTimeoutMs));
+        ASSERT_TRUE(
+            CUtilityRun::WaitForLog("saving done, 1 files", scansBefore + 1, kScanTimeoutMs));
         const int session = CSimJobState::LastSession();
         ASSERT_GT(session, before);
         const auto job = CSimJobState::Of(session);
