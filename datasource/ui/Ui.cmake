@@ -4,12 +4,13 @@
 # box) are Windows only.
 set(_ui_dir ${CMAKE_CURRENT_LIST_DIR})
 
-add_library(corv_uirules STATIC ${_ui_dir}/CharacterMask.cpp ${_ui_dir}/PageRules.cpp)
+add_library(corv_uirules STATIC ${_ui_dir}/CharacterMask.cpp ${_ui_dir}/FavoriteTree.cpp
+  ${_ui_dir}/PageRules.cpp)
 target_include_directories(corv_uirules PUBLIC ${_ui_dir})
 target_link_libraries(corv_uirules PUBLIC corv_settings)
 
 corv_add_test(ui_rules_tests
-  SOURCES ${_ui_dir}/tests/PageRulesTest.cpp
+  SOURCES ${_ui_dir}/tests/FavoriteTreeTest.cpp ${_ui_dir}/tests/PageRulesTest.cpp
   LIBS corv_uirules)
 
 if(CORV_WIN32)
