@@ -17,6 +17,10 @@ if(CORV_WIN32)
   add_library(corv_ui STATIC
     ${_ui_dir}/CancelDlg.cpp
     ${_ui_dir}/FavoriteList.cpp
+    ${_ui_dir}/FavoriteStorage.cpp
+    ${_ui_dir}/FavoriteSummary.cpp
+    ${_ui_dir}/FavoriteTreeCtrl.cpp
+    ${_ui_dir}/FileChooser.cpp
     ${_ui_dir}/JobDialogs.cpp
     ${_ui_dir}/MainDlg.cpp
     ${_ui_dir}/MessageBox.cpp
@@ -30,5 +34,5 @@ if(CORV_WIN32)
     ${_ui_dir}/VersionDlg.cpp)
   # Headers are named bare, resource ids as res/<file>.
   target_include_directories(corv_ui PUBLIC ${_ui_dir} ${_ui_dir}/..)
-  target_link_libraries(corv_ui PUBLIC corv_uirules corv_net corv_settings_win corv_common_ui comctl32)
+  target_link_libraries(corv_ui PUBLIC corv_uirules corv_net corv_settings_win corv_common_ui comctl32 comdlg32)
 endif()
