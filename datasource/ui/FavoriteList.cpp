@@ -74,10 +74,16 @@ std::wstring CFavoriteList::Text(size_t index, const IStringSource &strings) con
 
 std::optional<size_t> CFavoriteList::Store(const CFavoriteInfo &pages, const std::string &name,
                                            const std::string &comment) {
-    const std::optional<size_t> existing = IndexOf(name);
+    // File names do not tell case apart: "Office" saved over "office"
+    // replaces that favourite's file, and the entry keeps its name.
+    std::optional<size_t> existing = IndexOf(name);
+    const std::wstring path = PathOf(name);
+    for (size_t i = kStandard + 1; !existing && i < m_entries.size(); ++i)
+        if (_wcsicmp(m_entries[i].file.c_str(), path.c_str()) == 0)
+            existing = i;
     CFavoriteInfo favorite = pages;
     favorite.IsCurrent = favorite.IsStandard = false;
-    favorite.Name = name;
+    favorite.Name = existing ? At(*existing).Name : name;
     favorite.Comment = comment;
     // The output options have no control on the pages: a favourite keeps
     // its own, a new one starts without any.
@@ -87,7 +93,7 @@ std::optional<size_t> CFavoriteList::Store(const CFavoriteInfo &pages, const std
     favorite.Color = kept.Color;
     favorite.Encode = kept.Encode;
     favorite.Correction = kept.Correction;
-    const std::wstring file = existing ? FileOf(*existing) : PathOf(name);
+    const std::wstring file = existing ? FileOf(*existing) : path;
     if (!WriteFile(file, favorite))
         return std::nullopt;
     if (!existing)

@@ -176,6 +176,15 @@ TEST_F(FavoriteDialogs, SavingChecksTheNameAndSavesOverInPlace) {
          L"既に同じ[名前]のお気に入りがあります。現在の内容を上書きします？",
          true,
          2},
+        // File names do not tell case apart: the same file, the same entry.
+        {L"new name", L"Desk", L"", {}, nullptr, true},
+        {L"same file name",
+         L"DESK",
+         L"",
+         {IDYES},
+         L"既に同じ[名前]のお気に入りがあります。現在の内容を上書きします？",
+         true,
+         1},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(testing::Message() << CAnsiText::FromWide(row.what));
@@ -191,10 +200,11 @@ TEST_F(FavoriteDialogs, SavingChecksTheNameAndSavesOverInPlace) {
             EXPECT_EQ(m_boxes[0], row.message);
         }
     }
-    // Two favourites, each in its own file, the save-over in place and selected.
-    EXPECT_EQ(RowTexts(),
-              (std::vector<std::wstring>{L"<現在の設定>", L"標準", office, kanji13 + L"a"}));
-    EXPECT_EQ(CDialogDriver::Selected(Dialog(), IDC_FAVORITES), 2);
+    // Three favourites, each in its own file, each save-over in place and selected.
+    EXPECT_EQ(RowTexts(), (std::vector<std::wstring>{L"<現在の設定>", L"標準", office,
+                                                     kanji13 + L"a", L"Desk"}));
+    EXPECT_EQ(CDialogDriver::Selected(Dialog(), IDC_FAVORITES), 4);
+    EXPECT_EQ(CFavoriteList::ReadFile(m_folder + L"desk.sfj").favorite.ColorMode, 1);
     const CFavoriteFile::SRead saved = CFavoriteList::ReadFile(m_folder + office + L".sfj");
     ASSERT_EQ(saved.status, EFavoriteFile::Read);
     EXPECT_EQ(saved.favorite.Name, CAnsiText::FromWide(office));
@@ -205,8 +215,11 @@ TEST_F(FavoriteDialogs, SavingChecksTheNameAndSavesOverInPlace) {
     // The next opening lists the folder's files, and shows the saved favourite.
     CloseSource();
     Reach(500);
-    ASSERT_EQ(RowTexts().size(), 4u);
-    CDialogDriver::Select(Dialog(), IDC_FAVORITES, RowTexts()[2] == office ? 2 : 3);
+    const std::vector<std::wstring> row = RowTexts();
+    ASSERT_EQ(row.size(), 5u);
+    CDialogDriver::Select(
+        Dialog(), IDC_FAVORITES,
+        static_cast<int>(std::find(row.begin(), row.end(), office) - row.begin()));
     EXPECT_EQ(CDialogDriver::Selected(Basic(), IDC_COLOR_MODE), 2);
 }
 
