@@ -68,12 +68,15 @@ function(corv_add_test name)
   endif()
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gmock)
+  # One variable at most (see below): the runner takes the locale of a
+  # virtual-screen test from its display setting.
   set(env "")
-  if(T_JAPANESE)
-    list(APPEND env LC_ALL=ja_JP.UTF-8)
-  endif()
-  if(T_XVFB)
-    list(APPEND env CORV_WINE_DISPLAY=xvfb)
+  if(T_JAPANESE AND T_XVFB)
+    set(env CORV_WINE_DISPLAY=xvfb:ja_JP.UTF-8)
+  elseif(T_JAPANESE)
+    set(env LC_ALL=ja_JP.UTF-8)
+  elseif(T_XVFB)
+    set(env CORV_WINE_DISPLAY=xvfb)
   endif()
   # gtest_discover_tests takes properties as name/value pairs and cannot
   # pass lists or empty values: one fixture name per test, and only the

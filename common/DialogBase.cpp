@@ -4,6 +4,13 @@ CDialogBase::~CDialogBase() {
     DestroyDialog();
 }
 
+std::wstring CDialogBase::WindowText(HWND window) {
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(
+        static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 void CDialogBase::DestroyDialog() {
     if (m_modal) {
         EndModal(IDCANCEL);
@@ -47,7 +54,11 @@ INT_PTR CALLBACK CDialogBase::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
     auto *self = reinterpret_cast<CDialogBase *>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self)
         return FALSE;
-    const INT_PTR result = self->OnMessage(msg, wParam, lParam);
+    INT_PTR result = self->OnMessage(msg, wParam, lParam);
+    if (!result && self->m_modal && msg == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
+        self->EndModal(IDCANCEL);
+        result = TRUE;
+    }
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
         self->m_hwnd = nullptr;

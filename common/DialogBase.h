@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 class CDialogBase {
 public:
     CDialogBase() = default;
@@ -17,6 +19,9 @@ public:
     CDialogBase &operator=(const CDialogBase &) = delete;
 
     HWND Hwnd() const { return m_hwnd; }
+    // The whole text of a window, of any length.
+    static std::wstring WindowText(HWND window);
+    std::wstring ItemText(int id) const { return WindowText(::GetDlgItem(m_hwnd, id)); }
     bool IsOpen() const { return m_hwnd != nullptr; }
     // The binding ends with the window's last message. A modal dialog is
     // ended with IDCANCEL instead: its window belongs to the modal loop.
@@ -32,6 +37,7 @@ protected:
     // dialog that can run either way closes through here.
     void EndModal(INT_PTR result);
     virtual BOOL OnInitDialog() { return TRUE; }
+    // A modal dialog that leaves Cancel (IDCANCEL) unhandled is ended by it.
     virtual INT_PTR OnMessage(UINT, WPARAM, LPARAM) { return FALSE; }
 
 private:

@@ -5,6 +5,7 @@ set(_settings_dir ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(corv_settings STATIC
   ${_settings_dir}/DocumentSizes.cpp
+  ${_settings_dir}/FavoriteFile.cpp
   ${_settings_dir}/FavoriteInfo.cpp
   ${_settings_dir}/FavoriteName.cpp
   ${_settings_dir}/LengthLimits.cpp

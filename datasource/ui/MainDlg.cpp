@@ -7,6 +7,8 @@
 #include "AnsiText_win.h"
 #include "DiagLog.h"
 #include "DocumentSizes.h"
+#include "FavoriteStorage.h"
+#include "FavoriteSummary.h"
 #include "MessageBox.h"
 #include "PageRules.h"
 #include "ResString.h"
@@ -16,6 +18,7 @@
 #include "SettingsPaths.h"
 #include "VersionDlg.h"
 #include "res/corvsrc_ids.h"
+#include "res/favorite_dialogs_ids.h"
 #include "res/main_dialog_ids.h"
 
 namespace {
@@ -424,11 +427,40 @@ CFavoriteInfo CMainDlg::CurrentFavorite() {
 }
 
 std::wstring CMainDlg::FavoriteText(size_t index) const {
-    if (index == CFavoriteList::kCurrent)
-        return m_strings.Load(IDS_FAVORITE_CURRENT);
-    if (index == CFavoriteList::kStandard)
-        return m_strings.Load(IDS_FAVORITE_STANDARD);
-    return CAnsiText::ToWide(m_favorites.At(index).Name);
+    return m_favorites.Text(index, m_strings);
+}
+
+void CMainDlg::OnFavoriteSave() {
+    // A file of that name that the row does not list (a damaged one) is
+    // not replaced without asking either.
+    CFavoriteStorage dialog(m_source.ResourceModule(), [this](const std::string &name) {
+        return m_favorites.IndexOf(name) ||
+               ::GetFileAttributesW(m_favorites.PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    });
+    if (dialog.Run(Hwnd()) != IDOK)
+        return;
+    const size_t before = m_favorites.Count();
+    const auto index = m_favorites.Store(CurrentFavorite(), dialog.Name(), dialog.Comment());
+    if (!index) {
+        std::wstring text = LoadResString(m_source.ResourceModule(), IDS_FAVORITE_WRITE_FAILED);
+        if (const size_t at = text.find(L"%s"); at != std::wstring::npos)
+            text.replace(at, 2, m_favorites.PathOf(dialog.Name()));
+        Ask(text, MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+        return;
+    }
+    if (m_favorites.Count() > before)
+        ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_ADDSTRING, 0,
+                              reinterpret_cast<LPARAM>(FavoriteText(*index).c_str()));
+    ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_SETCURSEL, *index, 0);
+}
+
+void CMainDlg::OnFavoriteList() {
+    m_favorites.SetCurrent(CurrentFavorite());
+    const auto shown = ::SendDlgItemMessageW(Hwnd(), IDC_FAVORITES, CB_GETCURSEL, 0, 0);
+    const size_t selected = shown < 0 ? CFavoriteList::kCurrent : static_cast<size_t>(shown);
+    CFavoriteSummary dialog(m_source.ResourceModule(), m_strings, m_favorites, selected);
+    const bool confirmed = dialog.Run(Hwnd()) == IDOK;
+    BuildFavorites(confirmed ? dialog.SelectedText() : FavoriteText(selected));
 }
 
 void CMainDlg::BuildFavorites(const std::optional<std::wstring> &select) {
@@ -623,6 +655,12 @@ void CMainDlg::OnCommand(UINT id, UINT code) {
                 if (index >= 0)
                     ApplyFavorite(static_cast<size_t>(index));
             }
+            break;
+        case IDC_FAVORITE_SAVE:
+            OnFavoriteSave();
+            break;
+        case IDC_FAVORITE_LIST:
+            OnFavoriteList();
             break;
         case IDC_RESET_STANDARD:
             ResetToStandard();

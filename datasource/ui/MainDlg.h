@@ -104,6 +104,8 @@ private:
     void BuildFavorites(const std::optional<std::wstring> &select);
     void ApplyFavorite(size_t index);
     std::wstring FavoriteText(size_t index) const;
+    void OnFavoriteSave();
+    void OnFavoriteList();
     // The server button: "接続先：" and the address.
     void ShowServerText();
     void OnServer();

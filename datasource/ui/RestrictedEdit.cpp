@@ -1,13 +1,11 @@
 #include "RestrictedEdit.h"
 
 #include "CharacterMask.h"
+#include "DialogBase.h"
 
 namespace {
 std::wstring TextOf(HWND edit) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-    return text;
+    return CDialogBase::WindowText(edit);
 }
 }  // namespace
 

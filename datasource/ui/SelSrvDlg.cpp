@@ -10,11 +10,7 @@
 namespace {
 
 std::string Field(HWND dialog, int id) {
-    HWND edit = GetDlgItem(dialog, id);
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(
-        static_cast<size_t>(GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-    return CAnsiText::FromWide(text);
+    return CAnsiText::FromWide(CDialogBase::WindowText(GetDlgItem(dialog, id)));
 }
 
 void SetField(HWND dialog, int id, const std::string &value) {

@@ -4,18 +4,23 @@
 # box) are Windows only.
 set(_ui_dir ${CMAKE_CURRENT_LIST_DIR})
 
-add_library(corv_uirules STATIC ${_ui_dir}/CharacterMask.cpp ${_ui_dir}/PageRules.cpp)
+add_library(corv_uirules STATIC ${_ui_dir}/CharacterMask.cpp ${_ui_dir}/FavoriteTree.cpp
+  ${_ui_dir}/PageRules.cpp)
 target_include_directories(corv_uirules PUBLIC ${_ui_dir})
 target_link_libraries(corv_uirules PUBLIC corv_settings)
 
 corv_add_test(ui_rules_tests
-  SOURCES ${_ui_dir}/tests/PageRulesTest.cpp
+  SOURCES ${_ui_dir}/tests/FavoriteTreeTest.cpp ${_ui_dir}/tests/PageRulesTest.cpp
   LIBS corv_uirules)
 
 if(CORV_WIN32)
   add_library(corv_ui STATIC
     ${_ui_dir}/CancelDlg.cpp
     ${_ui_dir}/FavoriteList.cpp
+    ${_ui_dir}/FavoriteStorage.cpp
+    ${_ui_dir}/FavoriteSummary.cpp
+    ${_ui_dir}/FavoriteTreeCtrl.cpp
+    ${_ui_dir}/FileChooser.cpp
     ${_ui_dir}/JobDialogs.cpp
     ${_ui_dir}/MainDlg.cpp
     ${_ui_dir}/MessageBox.cpp
@@ -29,5 +34,5 @@ if(CORV_WIN32)
     ${_ui_dir}/VersionDlg.cpp)
   # Headers are named bare, resource ids as res/<file>.
   target_include_directories(corv_ui PUBLIC ${_ui_dir} ${_ui_dir}/..)
-  target_link_libraries(corv_ui PUBLIC corv_uirules corv_net corv_settings_win corv_common_ui comctl32)
+  target_link_libraries(corv_ui PUBLIC corv_uirules corv_net corv_settings_win corv_common_ui comctl32 comdlg32)
 endif()

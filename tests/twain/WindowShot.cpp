@@ -27,18 +27,25 @@ CWindowShot CWindowShot::Of(HWND window) {
     return shot;
 }
 
-int CWindowShot::DarkPixelsIn(HWND part) const {
+int CWindowShot::CountIn(HWND part, const std::function<bool(const uint8_t *bgr)> &counts) const {
     RECT c{};
     GetWindowRect(part, &c);
-    int dark = 0;
+    int n = 0;
     for (int y = c.top - m_place.top; y < c.bottom - m_place.top; ++y)
         for (int x = c.left - m_place.left; x < c.right - m_place.left; ++x) {
             if (x < 0 || y < 0 || x >= m_width || y >= m_height)
                 continue;
-            const uint8_t *p = &m_bgr[static_cast<size_t>(m_height - 1 - y) * Stride() + x * 3];
-            dark += p[0] + p[1] + p[2] < 200 ? 1 : 0;
+            n += counts(&m_bgr[static_cast<size_t>(m_height - 1 - y) * Stride() + x * 3]) ? 1 : 0;
         }
-    return dark;
+    return n;
+}
+
+int CWindowShot::DarkPixelsIn(HWND part) const {
+    return CountIn(part, [](const uint8_t *p) { return p[0] + p[1] + p[2] < 200; });
+}
+
+int CWindowShot::PixelsIn(HWND part, COLORREF colour) const {
+    return CountIn(part, [colour](const uint8_t *p) { return RGB(p[2], p[1], p[0]) == colour; });
 }
 
 void CWindowShot::Keep(const char *name) const {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class CWindowShot {
@@ -19,10 +20,13 @@ public:
     // Pixels inside `part`'s rectangle that are much darker than a face
     // colour: drawn text.
     int DarkPixelsIn(HWND part) const;
+    // Pixels of exactly that colour inside `part`'s rectangle.
+    int PixelsIn(HWND part, COLORREF colour) const;
     // Writes <CORV_SHOT_DIR>\<name>.bmp; nothing without the variable.
     void Keep(const char *name) const;
 
 private:
+    int CountIn(HWND part, const std::function<bool(const uint8_t *bgr)> &counts) const;
     int Stride() const { return (m_width * 3 + 3) & ~3; }
 
     RECT m_place{};

@@ -1,11 +1,18 @@
-// The main dialog with each page, and the version box, drawn on a virtual
-// screen: each must show its labels, and with CORV_SHOT_DIR set the
-// pictures are kept as BMP files for scripts/screenshots.
+// The main dialog with each page, the version box, the server dialog and
+// the two favourites dialogs, drawn on a virtual screen: each must show its
+// labels, and with CORV_SHOT_DIR set the pictures are kept as BMP files for
+// scripts/screenshots.
 #include "DsTestSupport.h"
 
 #include <commctrl.h>
 
+#include <functional>
+
+#include "AnsiText_win.h"
+#include "FavoriteList.h"
+#include "FavoriteTreeCtrl.h"
 #include "WindowShot.h"
+#include "res/favorite_dialogs_ids.h"
 #include "res/main_dialog_ids.h"
 
 namespace {
@@ -22,22 +29,43 @@ void Pump(DWORD ms) {
     }
 }
 
-class DialogShot : public DsTest {};
-
 HWND g_box = nullptr;
 HWND g_main = nullptr;
 CWindowShot g_boxShot;
+// Fills the box before it is taken; its checks of the picture after.
+std::function<void(HWND)> g_prepare;
+std::function<void(HWND, const CWindowShot &)> g_check;
 // Takes the modal box that the click opened, then closes it.
 void CALLBACK ShootModalBox(HWND, UINT, UINT_PTR id, DWORD) {
     HWND box = GetActiveWindow();
     if (!box || box == g_box || box == g_main || GetClassLongW(box, GCW_ATOM) != 32770)
         return;
     KillTimer(nullptr, id);
+    if (g_prepare)
+        g_prepare(box);
+    RedrawWindow(box, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
     Pump(300);
     g_boxShot = CWindowShot::Of(box);
+    if (g_check)
+        g_check(box, g_boxShot);
     g_box = box;
     PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
 }
+
+class DialogShot : public DsTest {
+protected:
+    // Opens the box behind `button` of the main dialog and keeps its picture.
+    void ShootBox(int button, const char *name) {
+        HWND before = g_box;
+        g_main = Dialog();
+        SetTimer(nullptr, 0, 100, ShootModalBox);
+        Click(button);
+        ASSERT_NE(g_box, before) << name;
+        g_boxShot.Keep(name);
+        g_box = nullptr;
+    }
+};
 
 TEST_F(DialogShot, EveryPageAndTheVersionBoxShowTheirLabels) {
     Reach(500);
@@ -68,15 +96,57 @@ TEST_F(DialogShot, EveryPageAndTheVersionBoxShowTheirLabels) {
     const std::pair<int, const char *> boxes[] = {{IDC_VERSION, "version-box"},
                                                   {IDC_SERVER, "server-dialog"}};
     for (const auto &[button, name] : boxes) {
-        HWND before = g_box;
-        g_main = dialog;
-        SetTimer(nullptr, 0, 100, ShootModalBox);
-        Click(button);
-        ASSERT_NE(g_box, before) << name;
-        g_boxShot.Keep(name);
+        ShootBox(button, name);
         EXPECT_GT(g_boxShot.Width(), 300) << name;
-        g_box = nullptr;
     }
+}
+
+TEST_F(DialogShot, FavouriteDialogsShowTheirLabelsAndTheChangedSettings) {
+    const std::wstring folder = EmptyFavoritesFolder();
+    ASSERT_EQ(GetACP(), 932u) << "run with LC_ALL=ja_JP.UTF-8";
+    CFavoriteInfo office = CFavoriteInfo::FromSettings(CScanSettings::Standard());
+    office.Comment = CAnsiText::FromWide(L"事務所の A4 両面");
+    office.ColorMode = 1;
+    office.ScanFace = 1;
+    office.InputMediumSize = 27;
+    office.InputMediumCustomHeight = 297;
+    office.Contrast = 1;
+    office.Magnification = 2;
+    office.MagnificationZoom = 150;
+    const std::wstring file = folder + L"事務所.sfj";
+    ASSERT_TRUE(CFavoriteList::WriteFile(file, office));
+
+    Reach(500);
+    HWND dialog = Dialog();
+    SetWindowPos(dialog, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    SendDlgItemMessageW(dialog, IDC_FAVORITES, CB_SETCURSEL, 2, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_FAVORITES, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_FAVORITES)));
+
+    g_prepare = [](HWND box) {
+        SetDlgItemTextW(box, IDC_FAVORITE_NAME, L"事務所 A4");
+        SetDlgItemTextW(box, IDC_FAVORITE_COMMENT, L"両面で読み取り");
+    };
+    g_check = [](HWND box, const CWindowShot &shot) {
+        EXPECT_GT(shot.DarkPixelsIn(GetDlgItem(box, IDC_FAVORITE_NAME)), 40);
+        EXPECT_GT(shot.DarkPixelsIn(GetDlgItem(box, IDOK)), 20);
+    };
+    ShootBox(IDC_FAVORITE_SAVE, "favorite-storage");
+
+    g_prepare = nullptr;
+    g_check = [](HWND box, const CWindowShot &shot) {
+        HWND tree = GetDlgItem(box, IDC_FAVORITE_TREE);
+        EXPECT_GT(shot.DarkPixelsIn(tree), 1500);
+        // Colour mode, two-sided, size, its height, contrast, magnification
+        // and zoom differ from the standard: their lines stand out.
+        EXPECT_GT(shot.PixelsIn(tree, CFavoriteTreeCtrl::kChangedBackground), 7 * 100);
+        EXPECT_GT(shot.DarkPixelsIn(GetDlgItem(box, IDC_FAVORITE_ENTRIES)), 100);
+        EXPECT_GT(shot.DarkPixelsIn(GetDlgItem(box, IDC_FAVORITE_COMMENT)), 40);
+    };
+    ShootBox(IDC_FAVORITE_LIST, "favorite-summary");
+    g_check = nullptr;
+    CloseSource();
+    EmptyFavoritesFolder();
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "ModuleStrings_win.h"
 #include "SettingsLocator_win.h"
+#include "SettingsPaths.h"
 
 void DsTest::SetUp() {
     ASSERT_TRUE(TheApp().InitInstance(::GetModuleHandleW(nullptr)));
@@ -45,6 +46,25 @@ std::wstring DsTest::ConfigureServer(const char *server) {
                                            std::wstring(server, server + strlen(server)).c_str(),
                                            ini.c_str()));
     return ini;
+}
+
+std::wstring DsTest::EmptyFavoritesFolder() {
+    const std::wstring folder = CSettingsPaths::FavoritesFolder(
+        CSettingsLocator::UserFolder(CModuleStrings(GetModuleHandleW(nullptr))));
+    EXPECT_TRUE(CSettingsLocator::CreateFolder(folder));
+    EmptyFolder(folder);
+    return folder;
+}
+
+void DsTest::EmptyFolder(const std::wstring &folder) {
+    WIN32_FIND_DATAW found{};
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do
+        DeleteFileW((folder + found.cFileName).c_str());
+    while (FindNextFileW(find, &found));
+    FindClose(find);
 }
 
 void DsTest::TearDown() {

@@ -93,6 +93,10 @@ protected:
     // Fresh settings files with only a server chosen, as a configured
     // workstation has them; returns the scan settings file's path.
     static std::wstring ConfigureServer(const char *server);
+    // The favourites folder with no file in it (its path ends in "\\").
+    static std::wstring EmptyFavoritesFolder();
+    // Deletes every file of a folder given with its closing "\\".
+    static void EmptyFolder(const std::wstring &folder);
     void Click(int id);
 
     // The recording source manager beside the test program.

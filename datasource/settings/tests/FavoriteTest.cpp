@@ -1,6 +1,7 @@
 // Favourite files and the names the saving dialog accepts.
 #include <gtest/gtest.h>
 
+#include "FavoriteFile.h"
 #include "FavoriteInfo.h"
 #include "FavoriteName.h"
 #include "MemoryProfile.h"
@@ -109,6 +110,58 @@ TEST(FavoriteInfo, FileRoundTripAndTheSettingsItStandsFor) {
     EXPECT_EQ(fromDamaged.ColorMode, CScanSettings::Standard().ColorMode);
     EXPECT_EQ(fromDamaged.Brightness, CScanSettings::Standard().Brightness);
     EXPECT_EQ(CFavoriteInfo::Load(CMemoryProfile()).EdgeErase, 2);
+}
+
+TEST(FavoriteFile, OnlyWholeFavouritesAreRead) {
+    CFavoriteInfo f = CFavoriteInfo::FromSettings(CScanSettings::Standard());
+    f.Name = "\x8a\xbf office";  // a double-byte character in code page 932
+    f.Comment = "  \"quoted\" ";
+    f.ColorMode = 2;
+    f.InputMediumCustomHeight = 297.5;
+    f.EdgeErase = 12.5;
+    f.Correction = 1;
+    const std::string text = CFavoriteFile::Text(f);
+    ASSERT_TRUE(
+        text.starts_with("[favorite]\r\nName=\x8a\xbf office\r\nComment=\"  \"quoted\" \"\r\n"));
+    ASSERT_TRUE(text.ends_with("Correction=1\r\n"));
+    const std::string lastKey = "Correction=1\r\n";
+
+    struct Row {
+        const char *what;
+        std::string bytes;
+        EFavoriteFile status;
+    };
+    const Row rows[] = {
+        {"as written", text, EFavoriteFile::Read},
+        {"hand edited: LF, blanks, case, comments, another section first",
+         "[Other]\nName=x\n; note\n [FAVORITE] \n" +
+             std::string(text.substr(12)).insert(0, "  colormode = 1 \r\n"),
+         EFavoriteFile::Read},
+        {"cut inside the last line", text.substr(0, text.size() - lastKey.size() + 9),
+         EFavoriteFile::MissingKey},
+        {"cut after half", text.substr(0, text.size() / 2), EFavoriteFile::MissingKey},
+        {"empty", "", EFavoriteFile::NoSection},
+        {"another section only", "[Settings]\nName=a\n", EFavoriteFile::NoSection},
+        {"UTF-16", std::string("[\0f\0", 4) + text, EFavoriteFile::NotText},
+        {"too large", text + std::string(CFavoriteFile::kMaxBytes, ';'), EFavoriteFile::TooLarge},
+        {"number as text", text.substr(0, text.size() - lastKey.size()) + "Correction=yes\r\n",
+         EFavoriteFile::BadNumber},
+        {"impossible length", "[favorite]\r\nEdgeErase=1e300\r\n" + text.substr(12),
+         EFavoriteFile::BadNumber},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        const CFavoriteFile::SRead read = CFavoriteFile::Read(row.bytes);
+        EXPECT_EQ(read.status, row.status);
+        if (row.status == EFavoriteFile::Read && row.bytes == text) {
+            EXPECT_EQ(read.favorite, f);
+        }
+    }
+    // The first of a repeated key counts, as with the system's reader.
+    EXPECT_EQ(CFavoriteFile::Read(rows[1].bytes).favorite.ColorMode, 1);
+    // A text that would break its line is not written at all.
+    f.Comment = "two\nlines";
+    EXPECT_EQ(CFavoriteFile::Text(f), "");
 }
 
 }  // namespace

@@ -1,12 +1,13 @@
 // Whatever the settings files hold (a user's hand edits, a file from an
 // older version, a damaged disk) must load without harm: every value of
-// every key comes from the fuzzer's bytes, and the scrambled password
-// reader takes any text.
+// every key comes from the fuzzer's bytes, the scrambled password reader
+// takes any text, and the favourite file reader takes the bytes as a file.
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "FavoriteFile.h"
 #include "FavoriteInfo.h"
 #include "PasswordScrambler.h"
 #include "ProfileFile.h"
@@ -66,5 +67,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     favorite.ApplyTo(applied);
     if (CSettingsLists::ColorMode().CodeToIndex(applied.ColorMode) < 0)
         __builtin_trap();
+
+    // The same bytes as a whole favourite file: what is read is what
+    // writing it gives back, and reading that again changes nothing.
+    const CFavoriteFile::SRead read = CFavoriteFile::Read(text);
+    if (read.status == EFavoriteFile::Read) {
+        if (read.favorite.Name.size() >= 260 || read.favorite.Comment.size() >= 260)
+            __builtin_trap();
+        const std::string written = CFavoriteFile::Text(read.favorite);
+        const CFavoriteFile::SRead again = CFavoriteFile::Read(written);
+        if (written.empty() || again.status != EFavoriteFile::Read ||
+            CFavoriteFile::Text(again.favorite) != written)
+            __builtin_trap();
+    }
     return 0;
 }
