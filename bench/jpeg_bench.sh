@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times `corvimg jpeg` against libjpeg-turbo's cjpeg on 600 dpi A4 pages
 # (RGB and gray) and prints the time ratio (corvimg / cjpeg; below 1 means
-# corvimg is faster) and the size ratio of the files written.
+# corvimg is faster), the size ratio of the files written and the PSNR of
+# each file against the page (decoded by djpeg).
 #
 # usage: bench/jpeg_bench.sh [BUILD_DIR] [RUNS]
 #   BUILD_DIR  native build tree holding tools/corvimg/corvimg
@@ -50,8 +51,16 @@ python3 "$src/bench/tiff_page.py" gray "$work/page.pgm"
 # Warm the page cache so the first timed run is not a disk read.
 cat "$work"/* >/dev/null
 
-printf '\n%-22s %10s %10s %8s %10s\n' case "corvimg s" "cjpeg s" "time" "size"
-printf '%-22s %10s %10s %8s %10s\n' "" "" "" "ratio" "ratio"
+printf '\n%-22s %10s %10s %8s %10s %9s %9s\n' case "corvimg s" "cjpeg s" "time" "size" "PSNR dB" "PSNR dB"
+printf '%-22s %10s %10s %8s %10s %9s %9s\n' "" "" "" "ratio" "ratio" corvimg cjpeg
+
+# psnr JPEG ORIGINAL: the decoded file against the page, in dB (djpeg decodes).
+psnr_tool=$build/bench/psnr_tool
+[ -x "$psnr_tool" ] || { echo "jpeg_bench: no $psnr_tool (build the native preset)" >&2; exit 2; }
+psnr() {
+  djpeg -dct int -pnm -outfile "$work/decoded.pnm" "$1"
+  "$psnr_tool" "$work/decoded.pnm" "$2"
+}
 
 bench_case() {
   local name=$1 quality=$2 input=$3
@@ -65,9 +74,10 @@ bench_case() {
   t_theirs=$(best_of "${theirs[@]}")
   djpeg "$work/ours.jpg" >/dev/null 2>"$work/err" && [ ! -s "$work/err" ] ||
     { echo "jpeg_bench: djpeg complains about $name:" >&2; cat "$work/err" >&2; exit 1; }
-  printf '%-22s %10.3f %10.3f %8.2f %10.2f\n' "$name" "$t_ours" "$t_theirs" \
+  printf '%-22s %10.3f %10.3f %8.2f %10.3f %9.2f %9.2f\n' "$name" "$t_ours" "$t_theirs" \
     "$(echo "$t_ours / $t_theirs" | bc -l)" \
-    "$(echo "$(size_of "$work/ours.jpg") / $(size_of "$work/theirs.jpg")" | bc -l)"
+    "$(echo "$(size_of "$work/ours.jpg") / $(size_of "$work/theirs.jpg")" | bc -l)" \
+    "$(psnr "$work/ours.jpg" "$input")" "$(psnr "$work/theirs.jpg" "$input")"
 }
 
 bench_case "rgb quality 2"  2 "$work/page.ppm"

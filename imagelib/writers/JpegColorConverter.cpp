@@ -23,9 +23,9 @@ namespace {
         y[x] = static_cast<uint8_t>(
             (FIX_0_29900 * r + FIX_0_58700 * g + FIX_0_11400 * b + kColourHalf) >> 16);
         cb[x] = static_cast<uint8_t>(
-            (-FIX_0_16874 * r - FIX_0_33126 * g + FIX_0_50000 * b + kColourCentre) >> 16);
+            (-FIX_0_16874 * r - FIX_0_33126 * g + FIX_0_50000 * b + kColourCentreRounded) >> 16);
         cr[x] = static_cast<uint8_t>(
-            (FIX_0_50000 * r - FIX_0_41869 * g - FIX_0_08131 * b + kColourCentre) >> 16);
+            (FIX_0_50000 * r - FIX_0_41869 * g - FIX_0_08131 * b + kColourCentreRounded) >> 16);
     }
 }
 
@@ -38,8 +38,8 @@ void CJpegColorConverter::ConvertRgbPlain(const uint8_t *pixels, int width, uint
     const JpegColourTables &t = CJpegLibrary::Colour();
     for (int x = 0; x < width; ++x, pixels += 3) {
         const int r = pixels[0], g = pixels[1], b = pixels[2];
-        // Y rounds (its table carries the half); Cb and Cr truncate, which
-        // keeps both inside 0..255 for every input.
+        // Every component rounds: Y's table carries the half, Cb's and Cr's
+        // centre one less than it, which keeps both inside 0..255.
         y[x] = static_cast<uint8_t>((t.rY[r] + t.gY[g] + t.bY[b]) >> 16);
         cb[x] = static_cast<uint8_t>((t.rCb[r] + t.gCb[g] + t.plusHalfCentre[b]) >> 16);
         cr[x] = static_cast<uint8_t>((t.plusHalfCentre[r] + t.gCr[g] + t.bCr[b]) >> 16);

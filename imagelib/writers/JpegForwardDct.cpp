@@ -8,8 +8,6 @@ namespace {
 constexpr int kConstBits = 13;
 // Extra fraction bits kept between the row and the column pass.
 constexpr int kPass1Bits = 2;
-// The column pass also removes the factor 8 of the unnormalised transform.
-constexpr int kOutputShift = 3;
 constexpr int kCentre = 128;
 
 constexpr int32_t FIX_0_298631336 = 2446;   // FIX(0.298631336)
@@ -85,7 +83,10 @@ template <int kEvenShift, int kOddShift, int kLevelShift>
             a[x * 8 + y] = samples[x];
     Pass<-kPass1Bits, kConstBits - kPass1Bits, 8 * kCentre>(a, b);
     Transpose(b, a);
-    Pass<kPass1Bits + kOutputShift, kConstBits + kPass1Bits + kOutputShift, 0>(a, out);
+    // The output keeps the factor 8 of the unnormalised transform: the
+    // quantiser divides it out together with the step, so that the only
+    // rounding is the quantiser's.
+    Pass<kPass1Bits, kConstBits + kPass1Bits, 0>(a, out);
 }
 
 // The same code compiled for AVX2: eight lanes fill one register.

@@ -18,7 +18,7 @@ void BuildColourTables(JpegColourTables &t) {
         t.bY[i] = FIX_0_11400 * i + kColourHalf;
         t.rCb[i] = -FIX_0_16874 * i;
         t.gCb[i] = -FIX_0_33126 * i;
-        t.plusHalfCentre[i] = FIX_0_50000 * i + kColourCentre;
+        t.plusHalfCentre[i] = FIX_0_50000 * i + kColourCentreRounded;
         t.gCr[i] = -FIX_0_41869 * i;
         t.bCr[i] = -FIX_0_08131 * i;
     }

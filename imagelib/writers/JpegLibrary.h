@@ -38,6 +38,8 @@ constexpr int32_t FIX_0_41869 = 27439;  // FIX(0.41869)
 constexpr int32_t FIX_0_08131 = 5329;   // FIX(0.08131)
 constexpr int32_t kColourHalf = 1 << 15;
 constexpr int32_t kColourCentre = 128 << 16;
+// Cb and Cr round as Y does; one less than the half keeps 255.5 at 255.
+constexpr int32_t kColourCentreRounded = kColourCentre + kColourHalf - 1;
 
 // 16.16 fixed-point products of each sample value with the RGB -> YCbCr
 // weights; the rounding or centring offset is folded into one table per
@@ -46,7 +48,7 @@ struct JpegColourTables {
     int32_t rY[256], gY[256], bY[256];  // bY carries the rounding half
     int32_t rCb[256], gCb[256];         // bCb equals rCr
     int32_t gCr[256], bCr[256];
-    int32_t plusHalfCentre[256];  // 32768 x + 128 << 16: bCb and rCr
+    int32_t plusHalfCentre[256];  // 32768 x + the rounded centre: bCb and rCr
 };
 
 // Whether the processor runs AVX2 code: the kernels built for it are picked

@@ -9,11 +9,13 @@
 namespace corv {
 namespace {
 
-// floor(n * (2^20 / q + 1) / 2^20) == floor(n / q) while n * q < 2^20, and
-// the product stays below 2^32 while n < 4096. Coefficients of 8-bit samples
-// stay within +-1024 (+-2048 is allowed), steps within 1..255, so
-// n = |coefficient| + q / 2 meets both.
-constexpr int kReciprocalBits = 20;
+// The coefficients come eight times their true size, so each is divided by
+// d = 8 q. floor(n * (floor(2^26 / d) + 1) / 2^26) == floor(n / d) while
+// n * d < 2^26: coefficients of 8-bit samples stay within +-8192 (+-16384 is
+// allowed) and d within 8..2040, so n = |coefficient| + d / 2 < 2^15 meets
+// it, and the product needs 64 bits.
+constexpr int kReciprocalBits = 26;
+constexpr uint32_t kCoefficientScale = 8;
 
 // Eight 0/1 bytes to eight bits, byte i to bit i: the multiplication moves
 // every byte's bit into the top byte without carries.
@@ -34,11 +36,12 @@ static_assert(std::endian::native == std::endian::little);
     alignas(32) int32_t natural[64];
     for (int i = 0; i < 64; ++i) {
         const int32_t x = coef[i];
-        // x + Q/2 for x > 0, x - Q/2 otherwise, then truncated toward zero:
-        // the magnitude is (|x| + Q/2) / Q and the sign is x's.
+        // x + d/2 for x > 0, x - d/2 otherwise, then truncated toward zero:
+        // the magnitude is (|x| + d/2) / d and the sign is x's.
         const int32_t sign = x >> 31;
         const uint32_t magnitude = static_cast<uint32_t>((x ^ sign) - sign) + half[i];
-        const int32_t q = static_cast<int32_t>((magnitude * reciprocal[i]) >> kReciprocalBits);
+        const int32_t q =
+            static_cast<int32_t>((uint64_t{magnitude} * reciprocal[i]) >> kReciprocalBits);
         natural[i] = (q ^ sign) - sign;
     }
     alignas(32) uint8_t flags[64];
@@ -66,9 +69,9 @@ uint64_t QuantizeDefault(const uint32_t *half, const uint32_t *reciprocal, const
 
 void CJpegQuantizer::SetTable(const uint16_t table[64]) {
     for (int i = 0; i < 64; ++i) {
-        const uint32_t q = table[i];
-        m_half[i] = q / 2;
-        m_reciprocal[i] = ((uint32_t(1) << kReciprocalBits) / q) + 1;
+        const uint32_t d = table[i] * kCoefficientScale;
+        m_half[i] = d / 2;
+        m_reciprocal[i] = ((uint32_t(1) << kReciprocalBits) / d) + 1;
     }
 }
 

@@ -9,7 +9,8 @@ class CJpegQuantizer {
 public:
     // `table` in natural order; every entry 1..255.
     void SetTable(const uint16_t table[64]);
-    // `coef` natural order in (|value| <= 2048), `out` zigzag order. Returns
+    // `coef` natural order in, eight times the true coefficients as the
+    // forward transform gives them (|value| <= 16384); `out` zigzag order. Returns
     // the mask of non-zero outputs, bit k for zigzag position k.
     // Uses the fastest kernel the processor runs; QuantizePlain is the
     // reference every kernel matches.

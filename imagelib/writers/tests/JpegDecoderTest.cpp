@@ -121,6 +121,53 @@ TEST(JpegDecoder, EveryPresetDecodesCloseToTheInput) {
             }
 }
 
+// The quantisation tables of a JPEG stream in natural order, as cjpeg's
+// -qtables file wants them.
+std::string QuantTables(const std::vector<uint8_t> &jpeg) {
+    std::string text;
+    for (size_t i = 2; i + 4 < jpeg.size() && jpeg[i] == 0xFF && jpeg[i + 1] != 0xDA;) {
+        const size_t length = size_t(jpeg[i + 2]) << 8 | jpeg[i + 3];
+        if (jpeg[i + 1] == 0xDB) {
+            int natural[64];
+            for (int k = 0; k < 64; ++k)
+                natural[kJpegNaturalOrder[k]] = jpeg[i + 5 + k];
+            for (int k = 0; k < 64; ++k)
+                text += std::to_string(natural[k]) + (k % 8 == 7 ? "\n" : " ");
+        }
+        i += 2 + length;
+    }
+    return text;
+}
+
+// libjpeg at the very tables, sampling and restart interval of ours must
+// not write a smaller file or a closer picture: the coefficients are
+// rounded once, Cb and Cr as Y.
+TEST(JpegDecoder, AsSmallAndAsCloseAsLibjpegAtTheSameTables) {
+    for (int type : {kPixelGray, kPixelRgb})
+        for (int quality = 1; quality <= 4; ++quality) {
+            SCOPED_TRACE(testing::Message() << "type " << type << " quality " << quality);
+            const TestPage page = MakeScan(type, 512, 384);
+            const std::vector<uint8_t> ours = EncodeJpeg(page, quality);
+            ScopedPath input(type == kPixelRgb ? "page.ppm" : "page.pgm"), tables("tables.txt"),
+                out("theirs.jpg");
+            std::string header = std::string(type == kPixelRgb ? "P6" : "P5") + " 512 384 255\n";
+            std::vector<uint8_t> pnm(header.begin(), header.end());
+            pnm.insert(pnm.end(), page.rows.begin(), page.rows.end());
+            WriteAll(input.path, pnm);
+            const std::string qt = QuantTables(ours);
+            WriteAll(tables.path, std::vector<uint8_t>(qt.begin(), qt.end()));
+            ASSERT_EQ(RunTool("cjpeg -dct int -sample 1x1,1x1,1x1 -baseline -quality 50 -qtables " +
+                              Quote(tables.path) + " -qslots 0,1,1 -restart 8 -outfile " +
+                              Quote(out.path) + " " + Quote(input.path))
+                          .status,
+                      0);
+            const std::vector<uint8_t> theirs = ReadAll(out.path);
+            EXPECT_LE(double(ours.size()), 1.01 * double(theirs.size()));
+            const Decoded a = Djpeg(ours), b = Djpeg(theirs);
+            EXPECT_GE(Psnr(a.pixels, page.rows), Psnr(b.pixels, page.rows) - 0.05);
+        }
+}
+
 TEST(JpegDecoder, FlatPagesComeBackExactlyWithTheFinestPreset) {
     // Flat colours survive the finest tables exactly; padding and the
     // colour round trip must not shift a single level.
