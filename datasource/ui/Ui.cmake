@@ -5,13 +5,14 @@
 set(_ui_dir ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(corv_uirules STATIC ${_ui_dir}/CharacterMask.cpp ${_ui_dir}/FavoriteTree.cpp
-  ${_ui_dir}/PageRules.cpp)
+  ${_ui_dir}/LengthEditRules.cpp ${_ui_dir}/PageRules.cpp ${_ui_dir}/PreviewRules.cpp
+  ${_ui_dir}/ScaleRules.cpp)
 target_include_directories(corv_uirules PUBLIC ${_ui_dir})
 target_link_libraries(corv_uirules PUBLIC corv_settings)
 
 corv_add_test(ui_rules_tests
   SOURCES ${_ui_dir}/tests/FavoriteTreeTest.cpp ${_ui_dir}/tests/PageRulesTest.cpp
-  LIBS corv_uirules)
+  ${_ui_dir}/tests/PreviewRulesTest.cpp LIBS corv_uirules)
 
 if(CORV_WIN32)
   add_library(corv_ui STATIC
