@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "TextFormat.h"
+
 namespace {
 
 double RoundToShown(double value, ELengthUnit unit) {
@@ -81,4 +83,10 @@ std::optional<double> CLengthEditRules::OutsideBounds(double value, SLengthBound
     if (value > bounds.high)
         return bounds.high;
     return std::nullopt;
+}
+
+std::wstring CLengthEditRules::RangeMessage(std::wstring_view format, SLengthBounds bounds,
+                                            ELengthUnit unit) {
+    return CTextFormat::Fill(format, {CUnitConversion::FormatLength(bounds.low, unit),
+                                      CUnitConversion::FormatLength(bounds.high, unit)});
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 struct SLengthBounds {
@@ -31,4 +32,8 @@ public:
                                     int32_t imageHeight, int32_t dpi, ELengthUnit unit);
     // The nearest bound for a value outside, nothing for a value inside.
     static std::optional<double> OutsideBounds(double value, SLengthBounds bounds);
+    // The range message (its format names the two bounds with %s) with the
+    // bounds as the unit shows lengths.
+    static std::wstring RangeMessage(std::wstring_view format, SLengthBounds bounds,
+                                     ELengthUnit unit);
 };

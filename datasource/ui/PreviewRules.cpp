@@ -126,6 +126,20 @@ SPreviewArea CPreviewRules::ClampToImage(SPreviewArea area, int32_t imageWidth,
     return area;
 }
 
+int32_t CPreviewRules::Field(const SPreviewArea &area, EAreaEdge edge) {
+    switch (edge) {
+        case EAreaEdge::Top:
+            return area.top;
+        case EAreaEdge::Left:
+            return area.left;
+        case EAreaEdge::Width:
+            return area.width;
+        case EAreaEdge::Height:
+            return area.height;
+    }
+    return 0;
+}
+
 SPreviewArea CPreviewRules::ApplyEdit(SPreviewArea area, EAreaEdge edge, int32_t pixels,
                                       int32_t imageWidth, int32_t imageHeight) {
     switch (edge) {

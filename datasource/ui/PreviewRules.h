@@ -84,6 +84,7 @@ public:
     // The area restored after a prescan: no larger than the image, moved
     // back onto it. The whole page stays the whole page.
     static SPreviewArea ClampToImage(SPreviewArea area, int32_t imageWidth, int32_t imageHeight);
+    static int32_t Field(const SPreviewArea &area, EAreaEdge edge);
     // One area edit's new value in pixels: top and left move the area with
     // its size kept, width and height move the far edge, all on the image.
     static SPreviewArea ApplyEdit(SPreviewArea area, EAreaEdge edge, int32_t pixels,

@@ -23,6 +23,7 @@ if(CORV_WIN32)
     ${_ui_dir}/FavoriteTreeCtrl.cpp
     ${_ui_dir}/FileChooser.cpp
     ${_ui_dir}/JobDialogs.cpp
+    ${_ui_dir}/LengthEdit.cpp
     ${_ui_dir}/MainDlg.cpp
     ${_ui_dir}/MessageBox.cpp
     ${_ui_dir}/PageBasic.cpp
@@ -30,6 +31,7 @@ if(CORV_WIN32)
     ${_ui_dir}/PageInput.cpp
     ${_ui_dir}/PageQuality.cpp
     ${_ui_dir}/RestrictedEdit.cpp
+    ${_ui_dir}/Scale.cpp
     ${_ui_dir}/SelSrvDlg.cpp
     ${_ui_dir}/ScanDlg.cpp
     ${_ui_dir}/VersionDlg.cpp)

@@ -243,6 +243,10 @@ TEST(LengthEditRules, TypingRoundingAndRangesInEveryUnit) {
     EXPECT_FALSE(CLengthEditRules::OutsideBounds(12.3, shown).has_value());
     EXPECT_EQ(CLengthEditRules::OutsideBounds(12.4, shown), 12.3);
     EXPECT_EQ(CLengthEditRules::OutsideBounds(-1, shown), 0.0);
+    EXPECT_EQ(
+        CLengthEditRules::RangeMessage(L"%s から %s の数値を設定してください。", {0, 5}, U::Inch),
+        L"0.000 から 5.000 の数値を設定してください。");
+    EXPECT_EQ(CLengthEditRules::RangeMessage(L"%s..%s", {0, 1473.2}, U::Q), L"0.0..1473.2");
 }
 
 }  // namespace
