@@ -69,13 +69,15 @@ void CScale::Draw(HDC dc, const RECT &client) const {
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     for (const SScaleTick &tick : CScaleRules::Ticks(m_view.dpi, m_view.unit, m_view.zoom,
                                                      m_view.origin, length, thickness)) {
-        // Ticks stand on the edge next to the preview.
+        // Ticks stand on the edge next to the preview; LineTo leaves out
+        // its end point, so the line runs from the last row or column.
+        const int from = thickness - 1;
         if (horizontal) {
-            MoveToEx(dc, tick.position, thickness, nullptr);
-            LineTo(dc, tick.position, thickness - tick.length);
+            MoveToEx(dc, tick.position, from, nullptr);
+            LineTo(dc, tick.position, from - tick.length);
         } else {
-            MoveToEx(dc, thickness, tick.position, nullptr);
-            LineTo(dc, thickness - tick.length, tick.position);
+            MoveToEx(dc, from, tick.position, nullptr);
+            LineTo(dc, from - tick.length, tick.position);
         }
         if (!tick.labelled)
             continue;
