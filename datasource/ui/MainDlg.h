@@ -19,6 +19,7 @@
 #include "PageInput.h"
 #include "PageOwner.h"
 #include "PageQuality.h"
+#include "Scale.h"
 #include "SettingsFiles_win.h"
 #include "WinHandles.h"
 
@@ -62,6 +63,8 @@ public:
     PointerMode Pointer() const { return m_pointer; }
     // The prescan delivered an image of this size: the preview exists now.
     void ShowPreview(int32_t width, int32_t height, int32_t resolution);
+    // The preview's zoom and scroll origin (image pixels), which the rulers follow.
+    void ShowRulers(int32_t zoom, int32_t originX, int32_t originY);
     // The settings files and the record the pages fill; what a scan uses.
     CSettingsStore &Store();
 
@@ -111,6 +114,7 @@ private:
     void OnServer();
     void OnPaperPlace(int32_t place);
     void OnUnitChange();
+    void AttachRulers();
     void ResetToStandard();
     void RefreshRules();
     void ShowEstimatedSize();
@@ -134,6 +138,10 @@ private:
     int32_t m_previewWidth = 0;
     int32_t m_previewHeight = 0;
     int32_t m_previewResolution = 0;
+    CScale m_rulerH;
+    CScale m_rulerV;
+    SScaleView m_rulerView;
+    int32_t m_rulerOriginY = 0;
     PointerMode m_pointer = PointerMode::Select;
     CGlobalMem m_heldImage;
     CScanArea m_area;
