@@ -133,6 +133,45 @@ ELengthUnit CMainDlg::Unit() const {
     return CUnitConversion::FromCode(m_files ? m_files->Store().Settings.Unit : 0);
 }
 
+int32_t CMainDlg::AreaResolution() const {
+    return m_files ? m_files->Store().Settings.AreaResolution : 0;
+}
+
+SPreviewArea CMainDlg::Area() const {
+    if (!m_files)
+        return {};
+    const CScanSettings &s = m_files->Store().Settings;
+    return SPreviewArea{s.AreaTop, s.AreaLeft, s.AreaWidth, s.AreaHeight};
+}
+
+int32_t CMainDlg::ImageSide(int32_t pixels) const {
+    if (!HasPreview())
+        return 0;
+    if (m_previewResolution <= 0)
+        return pixels;
+    return CUnitConversion::RescalePixels(pixels, m_previewResolution, AreaResolution());
+}
+
+int32_t CMainDlg::ImageWidth() const {
+    return ImageSide(m_previewWidth);
+}
+
+int32_t CMainDlg::ImageHeight() const {
+    return ImageSide(m_previewHeight);
+}
+
+void CMainDlg::AreaEdited(EAreaEdge edge, int32_t pixels) {
+    const SPreviewArea area =
+        CPreviewRules::ApplyEdit(Area(), edge, pixels, ImageWidth(), ImageHeight());
+    CScanSettings &s = Settings();
+    s.AreaTop = area.top;
+    s.AreaLeft = area.left;
+    s.AreaWidth = area.width;
+    s.AreaHeight = area.height;
+    if (edge == EAreaEdge::Width || edge == EAreaEdge::Height)
+        ShowEstimatedSize();
+}
+
 int32_t CMainDlg::PaperPlace() const {
     return Hwnd() && ::IsDlgButtonChecked(Hwnd(), IDC_PAPER_FEEDER) == BST_CHECKED ? 1 : 0;
 }
@@ -388,6 +427,7 @@ void CMainDlg::OnUnitChange() {
     Settings().Unit = position < 0 ? 0 : static_cast<int32_t>(position);
     m_basic.ApplyUnit();
     m_input.ApplyUnit();
+    m_basic.ShowArea();
     ShowRulers(m_rulerView.zoom, m_rulerView.origin, m_rulerOriginY);
 }
 
@@ -542,6 +582,7 @@ void CMainDlg::DiscardPreview() {
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), FALSE);
     m_basic.EnableAreaEdits(false);
+    m_basic.ShowArea();
     ShowEstimatedSize();
 }
 
@@ -556,6 +597,7 @@ void CMainDlg::ShowPreview(int32_t width, int32_t height, int32_t resolution) {
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), TRUE);
     m_basic.EnableAreaEdits(true);
+    m_basic.ShowArea();
     ShowEstimatedSize();
 }
 

@@ -33,7 +33,7 @@ struct CScanArea {
     int32_t resolution = 0;
 };
 
-class CMainDlg : public CDialogBase, private IPageOwner {
+class CMainDlg : public CDialogBase, private IPageOwner, private IAreaEditOwner {
 public:
     enum class PointerMode { Select, ZoomIn, ZoomOut, Hand };
     enum EPreviewState { kNoPreview = 0, kPrescanning = 1, kPreviewShown = 2 };
@@ -88,6 +88,17 @@ private:
     void DiscardPreview() override;
     void PageChanged() override;
     int Ask(const std::wstring &text, UINT flags) override;
+    IAreaEditOwner &AreaEditOwner() override { return *this; }
+
+    // IAreaEditOwner
+    ELengthUnit DisplayUnit() const override { return Unit(); }
+    int32_t AreaResolution() const override;
+    SPreviewArea Area() const override;
+    int32_t ImageWidth() const override;
+    int32_t ImageHeight() const override;
+    void AreaEdited(EAreaEdge edge, int32_t pixels) override;
+    // The preview image's side in pixels of the area grid.
+    int32_t ImageSide(int32_t pixels) const;
 
     // The unit request to the application's window, before the pages exist.
     void RequestUnit();
