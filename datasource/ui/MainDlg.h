@@ -19,6 +19,7 @@
 #include "PageInput.h"
 #include "PageOwner.h"
 #include "PageQuality.h"
+#include "PreviewRules.h"
 #include "Scale.h"
 #include "SettingsFiles_win.h"
 #include "WinHandles.h"
@@ -35,7 +36,8 @@ struct CScanArea {
 
 class CMainDlg : public CDialogBase, private IPageOwner, private IAreaEditOwner {
 public:
-    enum class PointerMode { Select, ZoomIn, ZoomOut, Hand };
+    // The preview tool; the preview's cursors are chosen from it.
+    using PointerMode = EPointerMode;
     enum EPreviewState { kNoPreview = 0, kPrescanning = 1, kPreviewShown = 2 };
 
     explicit CMainDlg(IMainDlgHost &source);
