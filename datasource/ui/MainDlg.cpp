@@ -11,6 +11,7 @@
 #include "FavoriteSummary.h"
 #include "MessageBox.h"
 #include "PageRules.h"
+#include "PreviewRules.h"
 #include "ResString.h"
 #include "ScanUiMessages.h"
 #include "SelSrvDlg.h"
@@ -132,6 +133,45 @@ ELengthUnit CMainDlg::Unit() const {
     return CUnitConversion::FromCode(m_files ? m_files->Store().Settings.Unit : 0);
 }
 
+int32_t CMainDlg::AreaResolution() const {
+    return m_files ? m_files->Store().Settings.AreaResolution : 0;
+}
+
+SPreviewArea CMainDlg::Area() const {
+    if (!m_files)
+        return {};
+    const CScanSettings &s = m_files->Store().Settings;
+    return SPreviewArea{s.AreaTop, s.AreaLeft, s.AreaWidth, s.AreaHeight};
+}
+
+int32_t CMainDlg::ImageSide(int32_t pixels) const {
+    if (!HasPreview())
+        return 0;
+    if (m_previewResolution <= 0)
+        return pixels;
+    return CUnitConversion::RescalePixels(pixels, m_previewResolution, AreaResolution());
+}
+
+int32_t CMainDlg::ImageWidth() const {
+    return ImageSide(m_previewWidth);
+}
+
+int32_t CMainDlg::ImageHeight() const {
+    return ImageSide(m_previewHeight);
+}
+
+void CMainDlg::AreaEdited(EAreaEdge edge, int32_t pixels) {
+    const SPreviewArea area =
+        CPreviewRules::ApplyEdit(Area(), edge, pixels, ImageWidth(), ImageHeight());
+    CScanSettings &s = Settings();
+    s.AreaTop = area.top;
+    s.AreaLeft = area.left;
+    s.AreaWidth = area.width;
+    s.AreaHeight = area.height;
+    if (edge == EAreaEdge::Width || edge == EAreaEdge::Height)
+        ShowEstimatedSize();
+}
+
 int32_t CMainDlg::PaperPlace() const {
     return Hwnd() && ::IsDlgButtonChecked(Hwnd(), IDC_PAPER_FEEDER) == BST_CHECKED ? 1 : 0;
 }
@@ -239,6 +279,7 @@ BOOL CMainDlg::OnInitDialog() {
     ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SERVER), !m_companion);
     BuildFavorites(std::nullopt);
 
+    AttachRulers();
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), HasPreview());
     ShowEstimatedSize();
@@ -386,8 +427,32 @@ void CMainDlg::OnUnitChange() {
     Settings().Unit = position < 0 ? 0 : static_cast<int32_t>(position);
     m_basic.ApplyUnit();
     m_input.ApplyUnit();
-    for (int id : {IDC_RULER_H, IDC_RULER_V})
-        ::InvalidateRect(::GetDlgItem(Hwnd(), id), nullptr, TRUE);
+    m_basic.ShowArea();
+    ShowRulers(m_rulerView.zoom, m_rulerView.origin, m_rulerOriginY);
+}
+
+void CMainDlg::AttachRulers() {
+    HWND horizontal = ::GetDlgItem(Hwnd(), IDC_RULER_H);
+    const RECT r = ChildRect(Hwnd(), horizontal);
+    // Both rulers label in half the horizontal ruler's height.
+    const int labelHeight = (r.bottom - r.top) / 2;
+    m_rulerH.Attach(horizontal, CScale::EOrientation::Horizontal, labelHeight);
+    m_rulerV.Attach(::GetDlgItem(Hwnd(), IDC_RULER_V), CScale::EOrientation::Vertical, labelHeight);
+    ShowRulers(m_rulerView.zoom, m_rulerView.origin, m_rulerOriginY);
+}
+
+void CMainDlg::ShowRulers(int32_t zoom, int32_t originX, int32_t originY) {
+    // The rulers measure the image's own pixels.
+    m_rulerView.dpi =
+        HasPreview() && m_previewResolution > 0 ? m_previewResolution : Settings().AreaResolution;
+    m_rulerView.unit = Unit();
+    m_rulerView.zoom = zoom;
+    m_rulerView.origin = originX;
+    m_rulerOriginY = originY;
+    m_rulerH.SetView(m_rulerView);
+    SScaleView vertical = m_rulerView;
+    vertical.origin = originY;
+    m_rulerV.SetView(vertical);
 }
 
 void CMainDlg::ResetToStandard() {
@@ -512,11 +577,12 @@ void CMainDlg::DiscardPreview() {
     m_source.EndJob();
     m_previewState = kNoPreview;
     SetHeldImage(nullptr);
-    for (int id : {IDC_PREVIEW, IDC_RULER_H, IDC_RULER_V})
-        ::InvalidateRect(::GetDlgItem(Hwnd(), id), nullptr, TRUE);
+    ::InvalidateRect(::GetDlgItem(Hwnd(), IDC_PREVIEW), nullptr, TRUE);
+    ShowRulers(CPreviewRules::kNoImageZoom, 0, 0);
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), FALSE);
     m_basic.EnableAreaEdits(false);
+    m_basic.ShowArea();
     ShowEstimatedSize();
 }
 
@@ -525,9 +591,13 @@ void CMainDlg::ShowPreview(int32_t width, int32_t height, int32_t resolution) {
     m_previewWidth = width;
     m_previewHeight = height;
     m_previewResolution = resolution;
+    RECT client{};
+    ::GetClientRect(::GetDlgItem(Hwnd(), IDC_PREVIEW), &client);
+    ShowRulers(CPreviewRules::InitialZoom(width, height, client.right, client.bottom), 0, 0);
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), TRUE);
     m_basic.EnableAreaEdits(true);
+    m_basic.ShowArea();
     ShowEstimatedSize();
 }
 

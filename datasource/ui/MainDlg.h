@@ -19,6 +19,8 @@
 #include "PageInput.h"
 #include "PageOwner.h"
 #include "PageQuality.h"
+#include "PreviewRules.h"
+#include "Scale.h"
 #include "SettingsFiles_win.h"
 #include "WinHandles.h"
 
@@ -32,9 +34,10 @@ struct CScanArea {
     int32_t resolution = 0;
 };
 
-class CMainDlg : public CDialogBase, private IPageOwner {
+class CMainDlg : public CDialogBase, private IPageOwner, private IAreaEditOwner {
 public:
-    enum class PointerMode { Select, ZoomIn, ZoomOut, Hand };
+    // The preview tool; the preview's cursors are chosen from it.
+    using PointerMode = EPointerMode;
     enum EPreviewState { kNoPreview = 0, kPrescanning = 1, kPreviewShown = 2 };
 
     explicit CMainDlg(IMainDlgHost &source);
@@ -62,6 +65,8 @@ public:
     PointerMode Pointer() const { return m_pointer; }
     // The prescan delivered an image of this size: the preview exists now.
     void ShowPreview(int32_t width, int32_t height, int32_t resolution);
+    // The preview's zoom and scroll origin (image pixels), which the rulers follow.
+    void ShowRulers(int32_t zoom, int32_t originX, int32_t originY);
     // The settings files and the record the pages fill; what a scan uses.
     CSettingsStore &Store();
 
@@ -85,6 +90,17 @@ private:
     void DiscardPreview() override;
     void PageChanged() override;
     int Ask(const std::wstring &text, UINT flags) override;
+    IAreaEditOwner &AreaEditOwner() override { return *this; }
+
+    // IAreaEditOwner
+    ELengthUnit DisplayUnit() const override { return Unit(); }
+    int32_t AreaResolution() const override;
+    SPreviewArea Area() const override;
+    int32_t ImageWidth() const override;
+    int32_t ImageHeight() const override;
+    void AreaEdited(EAreaEdge edge, int32_t pixels) override;
+    // The preview image's side in pixels of the area grid.
+    int32_t ImageSide(int32_t pixels) const;
 
     // The unit request to the application's window, before the pages exist.
     void RequestUnit();
@@ -111,6 +127,7 @@ private:
     void OnServer();
     void OnPaperPlace(int32_t place);
     void OnUnitChange();
+    void AttachRulers();
     void ResetToStandard();
     void RefreshRules();
     void ShowEstimatedSize();
@@ -134,6 +151,10 @@ private:
     int32_t m_previewWidth = 0;
     int32_t m_previewHeight = 0;
     int32_t m_previewResolution = 0;
+    CScale m_rulerH;
+    CScale m_rulerV;
+    SScaleView m_rulerView;
+    int32_t m_rulerOriginY = 0;
     PointerMode m_pointer = PointerMode::Select;
     CGlobalMem m_heldImage;
     CScanArea m_area;

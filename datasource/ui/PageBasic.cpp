@@ -65,7 +65,34 @@ BOOL CPageBasic::OnInitDialog() {
     for (int id : {IDC_CUSTOM_HEIGHT, IDC_CUSTOM_WIDTH, IDC_AREA_TOP, IDC_AREA_LEFT, IDC_AREA_WIDTH,
                    IDC_AREA_HEIGHT})
         SendDlgItemMessageW(Hwnd(), id, EM_LIMITTEXT, 7, 0);
+    for (int id : kAreaEdits)
+        AreaEdit(id)->Attach(GetDlgItem(Hwnd(), id), Owner().AreaEditOwner());
     return CPageCommon::OnInitDialog();
+}
+
+CLengthEdit *CPageBasic::AreaEdit(int id) {
+    switch (id) {
+        case IDC_AREA_TOP:
+            return &m_areaTop;
+        case IDC_AREA_LEFT:
+            return &m_areaLeft;
+        case IDC_AREA_WIDTH:
+            return &m_areaWidth;
+        case IDC_AREA_HEIGHT:
+            return &m_areaHeight;
+        default:
+            return nullptr;
+    }
+}
+
+void CPageBasic::OnOtherCommand(int id, int code) {
+    CLengthEdit *edit = AreaEdit(id);
+    if (!edit)
+        return;
+    if (code == EN_CHANGE)
+        edit->OnChange();
+    else if (code == EN_KILLFOCUS)
+        edit->OnKillFocus();
 }
 
 int32_t CPageBasic::ColourIndex() const {
@@ -116,6 +143,13 @@ void CPageBasic::ApplyRules() {
 void CPageBasic::EnableAreaEdits(bool enable) {
     for (int id : kAreaEdits)
         Enable(id, enable);
+}
+
+void CPageBasic::ShowArea() {
+    if (!Hwnd())
+        return;
+    for (int id : kAreaEdits)
+        AreaEdit(id)->Show();
 }
 
 void CPageBasic::ApplyUnit() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "LengthEdit.h"
 #include "ScanSettings.h"
 #include "StringSource.h"
 #include "UnitConversion.h"
@@ -31,4 +32,6 @@ public:
     // follows, and every page re-applies its enabling rules.
     virtual void PageChanged() = 0;
     virtual int Ask(const std::wstring &text, UINT flags) = 0;
+    // What the basic page's area edits read and change.
+    virtual IAreaEditOwner &AreaEditOwner() = 0;
 };

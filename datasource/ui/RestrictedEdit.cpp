@@ -9,19 +9,25 @@ std::wstring TextOf(HWND edit) {
 }
 }  // namespace
 
+CRestrictedEdit::CRestrictedEdit(uint32_t mask, size_t limit)
+    : m_filter([mask, limit](std::wstring_view text) {
+          return CCharacterMask::Accepts(mask, text, limit);
+      }) {}
+
 void CRestrictedEdit::Attach(HWND edit) {
     m_edit = edit;
     m_accepted = TextOf(edit);
 }
 
-void CRestrictedEdit::OnChange() {
+bool CRestrictedEdit::OnChange() {
     if (!m_edit || m_restoring)
-        return;
+        return false;
     const std::wstring text = TextOf(m_edit);
     // Text the program sets while the edit is not being typed in is taken as it is.
-    if (GetFocus() != m_edit || CCharacterMask::Accepts(m_mask, text, m_limit)) {
+    const bool typed = GetFocus() == m_edit;
+    if (!typed || m_filter(text)) {
         m_accepted = text;
-        return;
+        return typed;
     }
     MessageBeep(MB_OK);
     DWORD start = 0, end = 0;
@@ -34,4 +40,5 @@ void CRestrictedEdit::OnChange() {
     SetWindowTextW(m_edit, m_accepted.c_str());
     m_restoring = false;
     SendMessageW(m_edit, EM_SETSEL, caret, caret);
+    return false;
 }

@@ -5,13 +5,14 @@
 set(_ui_dir ${CMAKE_CURRENT_LIST_DIR})
 
 add_library(corv_uirules STATIC ${_ui_dir}/CharacterMask.cpp ${_ui_dir}/FavoriteTree.cpp
-  ${_ui_dir}/PageRules.cpp)
+  ${_ui_dir}/LengthEditRules.cpp ${_ui_dir}/PageRules.cpp ${_ui_dir}/PreviewRules.cpp
+  ${_ui_dir}/ScaleRules.cpp)
 target_include_directories(corv_uirules PUBLIC ${_ui_dir})
 target_link_libraries(corv_uirules PUBLIC corv_settings)
 
 corv_add_test(ui_rules_tests
   SOURCES ${_ui_dir}/tests/FavoriteTreeTest.cpp ${_ui_dir}/tests/PageRulesTest.cpp
-  LIBS corv_uirules)
+  ${_ui_dir}/tests/PreviewRulesTest.cpp LIBS corv_uirules)
 
 if(CORV_WIN32)
   add_library(corv_ui STATIC
@@ -22,6 +23,7 @@ if(CORV_WIN32)
     ${_ui_dir}/FavoriteTreeCtrl.cpp
     ${_ui_dir}/FileChooser.cpp
     ${_ui_dir}/JobDialogs.cpp
+    ${_ui_dir}/LengthEdit.cpp
     ${_ui_dir}/MainDlg.cpp
     ${_ui_dir}/MessageBox.cpp
     ${_ui_dir}/PageBasic.cpp
@@ -29,6 +31,7 @@ if(CORV_WIN32)
     ${_ui_dir}/PageInput.cpp
     ${_ui_dir}/PageQuality.cpp
     ${_ui_dir}/RestrictedEdit.cpp
+    ${_ui_dir}/Scale.cpp
     ${_ui_dir}/SelSrvDlg.cpp
     ${_ui_dir}/ScanDlg.cpp
     ${_ui_dir}/VersionDlg.cpp)

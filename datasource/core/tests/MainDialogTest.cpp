@@ -188,6 +188,40 @@ TEST_F(MainDialog, ChangesThatDropThePreviewAskFirst) {
     EXPECT_EQ(Selected(basic, IDC_RESOLUTION), 0);
 }
 
+TEST_F(MainDialog, AreaEditsTypeInTheDisplayUnitAndStayOnThePreview) {
+    Reach(500);
+    HWND basic = Basic();
+    const CScanSettings &record = Main().Store().Settings;
+    ASSERT_EQ(record.AreaResolution, 400);
+    Main().ShowPreview(2000, 2800, 400);
+    EXPECT_EQ(Text(basic, IDC_AREA_TOP), L"0.0");
+    auto type = [&](int id, const wchar_t *keys) {
+        HWND edit = GetDlgItem(basic, id);
+        SetFocus(edit);
+        SendMessageW(edit, EM_SETSEL, 0, -1);
+        for (const wchar_t *k = keys; *k; ++k)
+            SendMessageW(edit, WM_CHAR, *k, 0);
+    };
+    m_boxes.clear();
+    type(IDC_AREA_HEIGHT, L"100.15");
+    EXPECT_EQ(Text(basic, IDC_AREA_HEIGHT), L"100.1");
+    EXPECT_EQ(record.AreaHeight, 1576);
+    // 99 mm would reach past the image's 2800 pixels: the top stops at
+    // 1224 pixels, and leaving the edit puts its text to that bound.
+    type(IDC_AREA_TOP, L"99");
+    EXPECT_EQ(record.AreaTop, 1224);
+    SetFocus(GetDlgItem(Dialog(), IDC_PRESCAN));
+    EXPECT_EQ(Text(basic, IDC_AREA_TOP), L"77.7");
+    ASSERT_EQ(m_boxes.size(), 1u);
+    EXPECT_EQ(m_boxes[0], L"0.0 から 77.7 の数値を設定してください。");
+    EXPECT_EQ(record.AreaTop, 1224);
+
+    SetUnit(1);
+    EXPECT_EQ(Text(basic, IDC_AREA_TOP), L"3.060");
+    EXPECT_EQ(Text(basic, IDC_AREA_HEIGHT), L"3.940");
+    SetUnit(0);
+}
+
 TEST_F(MainDialog, CloseKeepsTheChoicesButLengthsStartAtTheirDefaults) {
     Reach(500);
     Select(Basic(), IDC_COLOR_MODE, 2);
