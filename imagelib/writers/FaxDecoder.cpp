@@ -52,40 +52,36 @@ enum : int { kPass = 10, kHorizontal = 11 };
 }  // namespace
 
 DFaxDecoder::DFaxDecoder(Mode mode, int width, const uint8_t *data, size_t length)
-    : m_mode(mode), m_width(width), m_data(data), m_bits(length * 8) {
+    : m_mode(mode), m_width(width), m_data(data), m_bytes(length), m_bits(length * 8) {
     // The row above the first is white: its only change is the end.
     m_reference.assign(2, width);
 }
 
-uint32_t DFaxDecoder::Peek(int n) {
+void DFaxDecoder::Refill() {
     // Past the end the data reads as zeros, which decode to no code.
-    uint32_t v = 0;
-    size_t byte = m_bit >> 3;
-    const int skip = int(m_bit & 7);
-    uint64_t window = 0;
-    for (int i = 0; i < 5; ++i, ++byte)
-        window = window << 8 | (byte < (m_bits >> 3) ? m_data[byte] : 0);
-    v = static_cast<uint32_t>(window >> (40 - skip - n)) & ((1u << n) - 1);
-    return v;
+    while (m_accBits <= 56) {
+        const uint64_t byte = m_next < m_bytes ? m_data[m_next] : 0;
+        ++m_next;
+        m_acc |= byte << (56 - m_accBits);
+        m_accBits += 8;
+    }
 }
 
 bool DFaxDecoder::SkipEol() {
-    // Fill bits (zeros) may stand before an EOL; without an EOL the zeros
-    // belong to the row's first code.
-    const size_t start = m_bit;
-    size_t zeros = 0;
-    while (m_bit < m_bits && Peek(1) == 0) {
+    // Fill bits (zeros) may stand before an EOL; no code holds twelve
+    // zeros, so only fill can. Without an EOL nothing is taken.
+    for (;;) {
+        if (m_bit >= m_bits)
+            Corrupt();
+        const uint32_t next = Peek(kEolBits);
+        if (next == 1) {
+            Skip(kEolBits);
+            return true;
+        }
+        if (next != 0)
+            return false;
         Skip(1);
-        ++zeros;
     }
-    if (m_bit >= m_bits)
-        Corrupt();
-    if (zeros < kEolBits - 1) {
-        m_bit = start;
-        return false;
-    }
-    Skip(1);
-    return true;
 }
 
 int DFaxDecoder::ReadRun(bool black) {
@@ -189,6 +185,21 @@ void DFaxDecoder::DecodeTwoD() {
     }
 }
 
+void DFaxDecoder::FillBlack(uint8_t *row, int from, int to) {
+    if (from >= to)
+        return;
+    const int first = from >> 3, last = (to - 1) >> 3;
+    const auto head = static_cast<uint8_t>(0xFF >> (from & 7));
+    const auto tail = static_cast<uint8_t>(0xFF << (7 - ((to - 1) & 7)));
+    if (first == last) {
+        row[first] |= head & tail;
+        return;
+    }
+    row[first] |= head;
+    std::memset(row + first + 1, 0xFF, size_t(last - first - 1));
+    row[last] |= tail;
+}
+
 void DFaxDecoder::DecodeRow(uint8_t *out) {
     m_coding.clear();
     bool twoD = m_mode == Mode::G4;
@@ -205,11 +216,9 @@ void DFaxDecoder::DecodeRow(uint8_t *out) {
         DecodeOneD();
     const size_t rowBytes = (size_t(m_width) + 7) / 8;
     std::memset(out, 0, rowBytes);
-    for (size_t i = 0; i + 1 <= m_coding.size(); i += 2) {
-        const int from = m_coding[i];
+    for (size_t i = 0; i < m_coding.size(); i += 2) {
         const int to = i + 1 < m_coding.size() ? m_coding[i + 1] : m_width;
-        for (int x = from; x < to && x < m_width; ++x)
-            out[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+        FillBlack(out, m_coding[i], std::min(to, m_width));
     }
     m_reference = m_coding;
     m_reference.push_back(m_width);

@@ -19,8 +19,18 @@ public:
     void DecodeRow(uint8_t *out);
 
 private:
-    uint32_t Peek(int n);
-    void Skip(int n) { m_bit += size_t(n); }
+    uint32_t Peek(int n) {
+        if (m_accBits < n)
+            Refill();
+        return static_cast<uint32_t>(m_acc >> (64 - n));
+    }
+    void Skip(int n) {
+        m_acc <<= n;
+        m_accBits -= n;
+        m_bit += size_t(n);
+    }
+    void Refill();
+    static void FillBlack(uint8_t *row, int from, int to);
     bool SkipEol();
     int ReadRun(bool black);
     void DecodeOneD();
@@ -30,8 +40,12 @@ private:
     Mode m_mode;
     int m_width;
     const uint8_t *m_data;
+    size_t m_bytes;
     size_t m_bits;
-    size_t m_bit = 0;
+    size_t m_bit = 0;    // bits taken
+    size_t m_next = 0;   // next byte into the accumulator
+    uint64_t m_acc = 0;  // left-aligned
+    int m_accBits = 0;
     std::vector<int> m_reference;
     std::vector<int> m_coding;
 };

@@ -46,8 +46,29 @@ constexpr int32_t FIX_0_34414 = 22554;
 constexpr int32_t FIX_0_71414 = 46802;
 constexpr int32_t FIX_1_77200 = 116130;
 
-inline uint8_t Clamp(int v) {
-    return static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+// The YCbCr -> RGB products for every chroma value, and a clamp by table
+// for results from -256 to 511.
+struct ColourTables {
+    int crR[256], cbB[256];
+    int32_t cbG[256], crG[256];
+    uint8_t clamp[768];
+    ColourTables() {
+        for (int i = 0; i < 256; ++i) {
+            const int c = i - 128;
+            crR[i] = (FIX_1_40200 * c + 32768) >> 16;
+            cbB[i] = (FIX_1_77200 * c + 32768) >> 16;
+            cbG[i] = -FIX_0_34414 * c;
+            crG[i] = -FIX_0_71414 * c + 32768;
+        }
+        for (int i = 0; i < 768; ++i)
+            clamp[i] = static_cast<uint8_t>(i < 256 ? 0 : i > 511 ? 255 : i - 256);
+    }
+    uint8_t Clamp(int v) const { return clamp[v + 256]; }
+};
+
+const ColourTables &Tables() {
+    static const ColourTables kTables;
+    return kTables;
 }
 
 }  // namespace
@@ -319,6 +340,8 @@ void CJpegDecoder::PrepareScan() {
         c.plane.assign(c.stride * size_t(c.v) * 8, 0);
         c.predictor = 0;
     }
+    for (auto &wide : m_wideRows)
+        wide.assign(size_t(m_width) + 8, 0);
     if (!m_transformSet)
         m_transform =
             m_components.size() == 3 && m_adobeTransform != 0 &&
@@ -371,6 +394,7 @@ void CJpegDecoder::DecodeBlock(Component &c, uint8_t *out) {
     }
     coefficients[0] = static_cast<int16_t>(c.predictor);
     const CJpegHuffmanDecoder &ac = m_ac[c.acTable];
+    bool onlyDc = true;
     for (int k = 1; k < 64;) {
         const int rs = ac.Decode(m_bits);
         if (rs < 0)
@@ -386,12 +410,22 @@ void CJpegDecoder::DecodeBlock(Component &c, uint8_t *out) {
         if (k > 63 || size > 10)
             Fail(kErrJpegHuffmanCode);
         const int bits = static_cast<int>(m_bits.Get(size));
+        onlyDc = false;
         coefficients[kJpegNaturalOrder[k]] =
             static_cast<int16_t>(bits < (1 << (size - 1)) ? bits - (1 << size) + 1 : bits);
         ++k;
     }
     if (m_bits.Overrun())
         Fail(kErrJpegEof);
+    if (onlyDc) {
+        // The transform of a lone DC term is that term in every sample (the
+        // same value the full transform gives).
+        const float v = float(coefficients[0]) * c.multipliers[0] + 128.5f;
+        const uint8_t sample = v <= 0 ? 0 : v >= 255 ? 255 : static_cast<uint8_t>(v);
+        for (int r = 0; r < 8; ++r)
+            std::memset(out + size_t(r) * c.stride, sample, 8);
+        return;
+    }
     JpegInverseDct(coefficients, c.multipliers, out, static_cast<int>(c.stride));
 }
 
@@ -426,26 +460,41 @@ void CJpegDecoder::EmitRow(uint8_t *out) {
         std::memcpy(out, c.plane.data() + size_t(y) * c.stride, size_t(m_width));
         return;
     }
+    // Each component's row at full width: subsampled ones repeated.
     const uint8_t *row[3];
-    int xShift[3];
     for (int i = 0; i < 3; ++i) {
         const Component &c = m_components[size_t(i)];
-        row[i] = c.plane.data() + size_t(y * c.v / m_vMax) * c.stride;
-        xShift[i] = m_hMax / c.h;
-    }
-    for (int x = 0; x < m_width; ++x) {
-        const int a = row[0][x / xShift[0]], b = row[1][x / xShift[1]], c = row[2][x / xShift[2]];
-        uint8_t *o = out + 3 * size_t(x);
-        if (!m_transform) {
-            o[0] = static_cast<uint8_t>(a);
-            o[1] = static_cast<uint8_t>(b);
-            o[2] = static_cast<uint8_t>(c);
+        const uint8_t *source = c.plane.data() + size_t(y * c.v / m_vMax) * c.stride;
+        const int repeat = m_hMax / c.h;
+        if (repeat == 1) {
+            row[i] = source;
             continue;
         }
-        const int cb = b - 128, cr = c - 128;
-        o[0] = Clamp(a + ((FIX_1_40200 * cr + 32768) >> 16));
-        o[1] = Clamp(a + ((-FIX_0_34414 * cb - FIX_0_71414 * cr + 32768) >> 16));
-        o[2] = Clamp(a + ((FIX_1_77200 * cb + 32768) >> 16));
+        uint8_t *wide = m_wideRows[size_t(i)].data();
+        if (repeat == 2) {
+            for (int x = 0; x < m_width; x += 2)
+                wide[x] = wide[x + 1] = source[x >> 1];
+        } else {
+            for (int x = 0; x < m_width; ++x)
+                wide[x] = source[x / repeat];
+        }
+        row[i] = wide;
+    }
+    if (!m_transform) {
+        for (int x = 0; x < m_width; ++x) {
+            out[3 * size_t(x)] = row[0][x];
+            out[3 * size_t(x) + 1] = row[1][x];
+            out[3 * size_t(x) + 2] = row[2][x];
+        }
+        return;
+    }
+    const ColourTables &t = Tables();
+    for (int x = 0; x < m_width; ++x) {
+        const int luma = row[0][x], cb = row[1][x], cr = row[2][x];
+        uint8_t *o = out + 3 * size_t(x);
+        o[0] = t.Clamp(luma + t.crR[cr]);
+        o[1] = t.Clamp(luma + ((t.cbG[cb] + t.crG[cr]) >> 16));
+        o[2] = t.Clamp(luma + t.cbB[cb]);
     }
 }
 

@@ -96,6 +96,7 @@ private:
     std::vector<uint8_t> m_comment;
     std::vector<Component> m_components;
     std::vector<int> m_scanOrder;
+    std::vector<uint8_t> m_wideRows[3];
     int m_hMax = 1, m_vMax = 1;
     int m_mcusX = 0, m_mcusY = 0;
     int m_mcuRow = 0;     // next MCU row to decode

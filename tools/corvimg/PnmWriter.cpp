@@ -37,6 +37,8 @@ bool PnmWriter::Write(const ImageBand &band) {
                 b = static_cast<uint8_t>(~b);
         } else if (m_kind == kKindGray8) {
             m_row.assign(row, row + width);
+        } else if (m_kind == kKindRgb24) {
+            m_row.assign(row, row + size_t(width) * 3);
         } else {
             m_row.resize(size_t(width) * 3);
             CDither::RgbRow(band, y, m_row.data());
