@@ -26,14 +26,19 @@ CBandConverter::CBandConverter(int colourKind, int method, const Palette *palett
 }
 
 void CBandConverter::ChoosePalette(const ImageBand &source) {
+    m_paletteReady = true;
     if (m_palette.empty()) {
         const bool gray = source.colourKind == kKindBilevel || source.colourKind == kKindGray4 ||
                           source.colourKind == kKindGray8;
         // Sixteen grays are what a 16-level dither of a gray page can reach.
         m_palette = gray ? GrayRamp(16) : CSystemDither::SystemPalette();
     }
-    BuildColourLookup(m_palette, m_lookup);
-    m_paletteReady = true;
+    if (m_palette == CSystemDither::SystemPalette()) {
+        m_lookup = CSystemDither::SystemLookup();
+        return;
+    }
+    BuildColourLookup(m_palette, m_ownLookup);
+    m_lookup = m_ownLookup;
 }
 
 void CBandConverter::Convert(const ImageBand &source, ImageBand &target) {

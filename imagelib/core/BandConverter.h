@@ -26,7 +26,8 @@ private:
     DitherPtr m_dither;
     Palette m_palette;
     bool m_paletteReady = false;
-    uint8_t m_lookup[kLookupSize] = {};
+    const uint8_t *m_lookup = nullptr;
+    uint8_t m_ownLookup[kLookupSize] = {};
     std::vector<uint8_t> m_indices;
 };
 

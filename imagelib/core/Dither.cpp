@@ -79,22 +79,21 @@ void CDither::LuminanceRow(const ImageBand &band, int y, uint8_t *out) {
 }
 
 void BuildColourLookup(const Palette &palette, uint8_t lookup[kLookupSize]) {
-    for (int r = 0; r < 16; ++r)
-        for (int g = 0; g < 16; ++g)
-            for (int b = 0; b < 16; ++b) {
-                int best = 0;
-                long bestDistance = -1;
-                for (size_t i = 0; i < palette.size(); ++i) {
-                    const long dr = palette[i].r - r * 17, dg = palette[i].g - g * 17,
-                               db = palette[i].b - b * 17;
-                    const long d = dr * dr + dg * dg + db * db;
-                    if (bestDistance < 0 || d < bestDistance) {
-                        bestDistance = d;
-                        best = static_cast<int>(i);
-                    }
-                }
-                lookup[LookupIndex(r, g, b)] = static_cast<uint8_t>(best);
+    const PaletteEntry *entries = palette.data();
+    const int count = static_cast<int>(palette.size());
+    for (int cell = 0; cell < kLookupSize; ++cell) {
+        const int r = (cell >> 8) * 17, g = (cell >> 4 & 15) * 17, b = (cell & 15) * 17;
+        int best = 0, bestDistance = 1 << 30;
+        for (int i = 0; i < count; ++i) {
+            const int dr = entries[i].r - r, dg = entries[i].g - g, db = entries[i].b - b;
+            const int d = dr * dr + dg * dg + db * db;
+            if (d < bestDistance) {
+                bestDistance = d;
+                best = i;
             }
+        }
+        lookup[cell] = static_cast<uint8_t>(best);
+    }
 }
 
 namespace {

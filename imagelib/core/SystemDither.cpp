@@ -2,9 +2,7 @@
 
 namespace corv {
 
-CSystemDither::CSystemDither() : m_diffusion(100) {
-    BuildColourLookup(SystemPalette(), m_lookup);
-}
+CSystemDither::CSystemDither() : m_diffusion(100) {}
 
 const Palette &CSystemDither::SystemPalette() {
     static const Palette kColours = {
@@ -14,6 +12,14 @@ const Palette &CSystemDither::SystemPalette() {
         {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255},
     };
     return kColours;
+}
+
+const uint8_t *CSystemDither::SystemLookup() {
+    static const struct Lookup {
+        uint8_t cells[kLookupSize];
+        Lookup() { BuildColourLookup(SystemPalette(), cells); }
+    } kLookup;
+    return kLookup.cells;
 }
 
 void CSystemDither::Prepare() {
@@ -26,7 +32,7 @@ void CSystemDither::DitherToBilevel(const ImageBand &band, uint8_t *out, int out
 
 void CSystemDither::DitherToPalette(const ImageBand &band, uint8_t *out, int outputRowBytes,
                                     const uint8_t *, const Palette &) {
-    m_diffusion.DitherToPalette(band, out, outputRowBytes, m_lookup, SystemPalette());
+    m_diffusion.DitherToPalette(band, out, outputRowBytes, SystemLookup(), SystemPalette());
 }
 
 }  // namespace corv

@@ -17,10 +17,11 @@ public:
     const Palette *FixedPalette() const override { return &SystemPalette(); }
 
     static const Palette &SystemPalette();
+    // The nearest system colour of each lookup cell, built once.
+    static const uint8_t *SystemLookup();
 
 private:
     CErrorDiffusionDither m_diffusion;
-    uint8_t m_lookup[kLookupSize];
 };
 
 }  // namespace corv
