@@ -352,17 +352,19 @@ void CTIFFImage::LoadStrip(uint32_t strip) {
     m_stripRow = 0;
     m_stripRows = std::min(m_rowsPerStrip, m_height - strip * m_rowsPerStrip);
     m_fax.reset();
-    m_jpeg.reset();
     const size_t rowBytes = size_t(m_bytesPerRow);
     const size_t need = size_t(m_stripRows) * rowBytes;
     if (m_compression == kJpeg || m_compression == kOldJpeg) {
-        m_jpeg = std::make_unique<CJPEGImage>();
-        m_jpeg->SetStreamBase(offset);
+        // The strip's rows in one go: a JPEG strip is a page of its own.
+        CJPEGImage jpeg;
+        jpeg.SetStreamBase(offset);
         const int transform = m_photometric == kYCbCr ? 1 : m_photometric == kRgb ? 0 : -1;
-        m_jpeg->OpenReadStrip(m_stream, &m_jpegTables, count, transform);
-        if (m_jpeg->Width() != int(m_width) || m_jpeg->Height() < int(m_stripRows) ||
-            m_jpeg->ColourKind() != (m_colourKind == kKindRgb24 ? kKindRgb24 : kKindGray8))
+        jpeg.OpenReadStrip(m_stream, &m_jpegTables, count, transform);
+        if (jpeg.Width() != int(m_width) || jpeg.Height() < int(m_stripRows) ||
+            jpeg.ColourKind() != (m_colourKind == kKindRgb24 ? kKindRgb24 : kKindGray8))
             Fail(kErrTiffCorrupt);
+        jpeg.ReadBand(m_jpegBand, int(m_stripRows));
+        m_decoded.assign(m_jpegBand.Data(), m_jpegBand.Data() + need);
         return;
     }
     m_raw.resize(count);
@@ -400,20 +402,18 @@ void CTIFFImage::DecodeRow(uint8_t *out) {
     if (strip != m_strip || row % m_rowsPerStrip != m_stripRow)
         LoadStrip(strip);
     const size_t rowBytes = size_t(m_bytesPerRow);
-    if (m_jpeg) {
-        m_jpeg->ReadBand(m_jpegBand, 1);
-        std::memcpy(out, m_jpegBand.Data(), rowBytes);
-    } else if (m_fax) {
+    const bool jpeg = m_compression == kJpeg || m_compression == kOldJpeg;
+    if (m_fax) {
         m_fax->DecodeRow(out);
     } else {
         std::memcpy(out, m_decoded.data() + size_t(m_stripRow) * rowBytes, rowBytes);
     }
     ++m_stripRow;
-    if (m_predictor == 2 && !m_jpeg && !m_fax)
+    if (m_predictor == 2 && !jpeg && !m_fax)
         for (size_t i = size_t(m_samplesPerPixel); i < rowBytes; ++i)
             out[i] = static_cast<uint8_t>(out[i] + out[i - size_t(m_samplesPerPixel)]);
     // The library's rows are white-is-one and black-is-zero.
-    if (m_photometric == kWhiteIsZero && !m_jpeg)
+    if (m_photometric == kWhiteIsZero && !jpeg)
         for (size_t i = 0; i < rowBytes; ++i)
             out[i] = static_cast<uint8_t>(~out[i]);
 }

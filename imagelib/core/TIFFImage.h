@@ -14,8 +14,6 @@
 
 namespace corv {
 
-class CJPEGImage;
-
 class CTIFFImage : public CComImage {
 public:
     // Sides past this are refused (a 600 dpi page is under 20000 pixels).
@@ -77,7 +75,6 @@ private:
     std::vector<uint8_t> m_raw;
     std::vector<uint8_t> m_decoded;
     std::unique_ptr<DFaxDecoder> m_fax;
-    std::unique_ptr<CJPEGImage> m_jpeg;
     ImageBand m_jpegBand;
 };
 

@@ -13,36 +13,46 @@ constexpr float k2C2 = 1.847759065f;         // 2 c2
 constexpr float k2C2MinusC6 = 1.082392200f;  // 2 (c2 - c6)
 constexpr float k2C2PlusC6 = 2.613125930f;   // 2 (c2 + c6)
 
-// One 8-point inverse transform of in[0], in[step], ... into out[0], out[ostep], ...
-inline void Transform(const float *in, int step, float *out, int ostep) {
-    float t0 = in[0], t1 = in[2 * step], t2 = in[4 * step], t3 = in[6 * step];
-    const float t10 = t0 + t2, t11 = t0 - t2;
-    const float t13 = t1 + t3;
-    const float t12 = (t1 - t3) * kSqrt2 - t13;
-    t0 = t10 + t13;
-    t3 = t10 - t13;
-    t1 = t11 + t12;
-    t2 = t11 - t12;
+// The 8-point inverse transform of eight lanes at once: in[k * 8 + lane] is
+// coefficient k of a lane, out[n * 8 + lane] its sample n. Written lane by
+// lane so that the compiler can keep the lanes in vector registers.
+inline void TransformLanes(const float *in, float *out) {
+    for (int lane = 0; lane < 8; ++lane) {
+        float t0 = in[lane], t1 = in[16 + lane], t2 = in[32 + lane], t3 = in[48 + lane];
+        const float t10 = t0 + t2, t11 = t0 - t2;
+        const float t13 = t1 + t3;
+        const float t12 = (t1 - t3) * kSqrt2 - t13;
+        t0 = t10 + t13;
+        t3 = t10 - t13;
+        t1 = t11 + t12;
+        t2 = t11 - t12;
 
-    const float t4 = in[step], t5 = in[3 * step], t6 = in[5 * step], t7 = in[7 * step];
-    const float z13 = t6 + t5, z10 = t6 - t5, z11 = t4 + t7, z12 = t4 - t7;
-    const float o7 = z11 + z13;
-    const float o11 = (z11 - z13) * kSqrt2;
-    const float z5 = (z10 + z12) * k2C2;
-    const float o10 = k2C2MinusC6 * z12 - z5;
-    const float o12 = -k2C2PlusC6 * z10 + z5;
-    const float o6 = o12 - o7;
-    const float o5 = o11 - o6;
-    const float o4 = o10 + o5;
+        const float t4 = in[8 + lane], t5 = in[24 + lane], t6 = in[40 + lane], t7 = in[56 + lane];
+        const float z13 = t6 + t5, z10 = t6 - t5, z11 = t4 + t7, z12 = t4 - t7;
+        const float o7 = z11 + z13;
+        const float o11 = (z11 - z13) * kSqrt2;
+        const float z5 = (z10 + z12) * k2C2;
+        const float o10 = k2C2MinusC6 * z12 - z5;
+        const float o12 = -k2C2PlusC6 * z10 + z5;
+        const float o6 = o12 - o7;
+        const float o5 = o11 - o6;
+        const float o4 = o10 + o5;
 
-    out[0] = t0 + o7;
-    out[7 * ostep] = t0 - o7;
-    out[ostep] = t1 + o6;
-    out[6 * ostep] = t1 - o6;
-    out[2 * ostep] = t2 + o5;
-    out[5 * ostep] = t2 - o5;
-    out[4 * ostep] = t3 + o4;
-    out[3 * ostep] = t3 - o4;
+        out[lane] = t0 + o7;
+        out[56 + lane] = t0 - o7;
+        out[8 + lane] = t1 + o6;
+        out[48 + lane] = t1 - o6;
+        out[16 + lane] = t2 + o5;
+        out[40 + lane] = t2 - o5;
+        out[32 + lane] = t3 + o4;
+        out[24 + lane] = t3 - o4;
+    }
+}
+
+inline void Transpose(const float *in, float *out) {
+    for (int r = 0; r < 8; ++r)
+        for (int c = 0; c < 8; ++c)
+            out[c * 8 + r] = in[r * 8 + c];
 }
 
 }  // namespace
@@ -57,18 +67,18 @@ void JpegInverseDctMultipliers(const uint16_t quant[64], float multipliers[64]) 
 
 void JpegInverseDct(const int16_t coefficients[64], const float multipliers[64], uint8_t *out,
                     int stride) {
-    float in[64], work[64];
+    float in[64], work[64], turned[64], samples[64];
     for (int i = 0; i < 64; ++i)
         in[i] = float(coefficients[i]) * multipliers[i];
-    for (int col = 0; col < 8; ++col)
-        Transform(in + col, 8, work + col, 8);
+    // Columns first (each column a lane), then the rows the same way.
+    TransformLanes(in, work);
+    Transpose(work, turned);
+    TransformLanes(turned, samples);
     for (int row = 0; row < 8; ++row) {
-        float samples[8];
-        Transform(work + row * 8, 1, samples, 1);
         uint8_t *o = out + row * stride;
-        for (int i = 0; i < 8; ++i) {
-            const float v = samples[i] + 128.5f;
-            o[i] = v <= 0 ? 0 : v >= 255 ? 255 : static_cast<uint8_t>(v);
+        for (int col = 0; col < 8; ++col) {
+            const float v = samples[col * 8 + row] + 128.5f;
+            o[col] = v <= 0 ? 0 : v >= 255 ? 255 : static_cast<uint8_t>(v);
         }
     }
 }
