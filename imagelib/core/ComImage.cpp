@@ -1,5 +1,7 @@
 #include "ComImage.h"
 
+#include "BandConverter.h"
+#include "ImageBand.h"
 #include "ImageError.h"
 
 namespace corv {
@@ -24,13 +26,16 @@ const KindInfo &Info(int colourKind) {
 
 }  // namespace
 
+CComImage::CComImage() = default;
+
 CComImage::~CComImage() {
     if (!m_streamBorrowed)
         delete m_stream;
 }
 
 int CComImage::BytesPerRow(int width, int colourKind) {
-    return (width * Info(colourKind).bitsPerPixel + 7) / 8;
+    // In 64 bits: a reader's width may come from a file.
+    return static_cast<int>((int64_t{width} * Info(colourKind).bitsPerPixel + 7) / 8);
 }
 
 int CComImage::BitsPerSample(int colourKind) {
@@ -39,6 +44,63 @@ int CComImage::BitsPerSample(int colourKind) {
 
 int CComImage::SamplesPerPixel(int colourKind) {
     return Info(colourKind).samples;
+}
+
+void CComImage::OpenRead(CComFile *) {
+    RaiseImageError(kErrUnknownFormat);
+}
+
+void CComImage::DecodeRows(uint8_t *, int, size_t) {
+    RaiseImageError(kErrUnknownFormat);
+}
+
+int32_t CComImage::FixedResolution(double dotsPerInch) {
+    const double fixed = dotsPerInch * 65536.0 + 0.5;
+    if (!(fixed > 0))
+        return 0;
+    return fixed >= 2147483647.0 ? 2147483647 : static_cast<int32_t>(fixed);
+}
+
+void CComImage::SetGeometry(int width, int height, int colourKind) {
+    m_rect = {0, 0, width, height};
+    m_colourKind = colourKind;
+    m_bytesPerRow = BytesPerRow(width, colourKind);
+    m_samplesPerPixel = SamplesPerPixel(colourKind);
+    m_nextRow = 0;
+}
+
+int CComImage::ReadBand(ImageBand &band, int rows) {
+    const int width = Width(), height = Height();
+    rows = rows < height - m_nextRow ? rows : height - m_nextRow;
+    if (rows < 0)
+        rows = 0;
+    band.Shape(m_colourKind, width, height, rows > 0 ? rows : 1);
+    band.palette = m_palette;
+    band.top = m_nextRow;
+    band.bottom = m_nextRow + rows;
+    if (rows > 0) {
+        DecodeRows(band.Data(), rows, static_cast<size_t>(band.bytesPerRow));
+        m_nextRow += rows;
+    }
+    return rows;
+}
+
+void CComImage::SetConversion(int colourKind, int method, const Palette *palette) {
+    m_converter = std::make_unique<CBandConverter>(colourKind, method, palette);
+}
+
+void CComImage::ConvertBand(const ImageBand &source, ImageBand &target) {
+    if (!m_converter)
+        RaiseImageError(kErrInvalidArg);
+    m_converter->Convert(source, target);
+}
+
+int CComImage::ReadConverted(ImageBand &target, int rows) {
+    if (!m_readBand)
+        m_readBand = std::make_unique<ImageBand>();
+    const int got = ReadBand(*m_readBand, rows);
+    ConvertBand(*m_readBand, target);
+    return got;
 }
 
 }  // namespace corv

@@ -121,7 +121,17 @@ const char *CImageError::what() const noexcept {
             return "image library: TIFF strip could not be coded";
         case kErrNotImplemented:
             return "image library: JPEG compression is not available in this build";
+        case kErrTiffBits:
+            return "image library: TIFF sample layout has no colour kind";
+        case kErrTiffCompression:
+            return "image library: TIFF compression is not supported";
+        case kErrBmpBitCount:
+            return "image library: BMP bit count is not supported";
         default:
+            if (const char *m = JpegErrorMessage(static_cast<int>(m_code)))
+                return m;
+            if (const char *m = TiffErrorMessage(static_cast<int>(m_code)))
+                return m;
             return "image library: file error";
     }
 }

@@ -23,6 +23,31 @@ constexpr uint32_t kErrTiffWrite = 20022;
 // while no JPEG writer is linked in.
 constexpr uint32_t kErrNotImplemented = 10001;
 
+// Readers: a TIFF whose bits or photometric interpretation the library has
+// no colour kind for; a TIFF compression it cannot decode; a BMP bit count
+// without a colour kind.
+constexpr uint32_t kErrTiffBits = static_cast<uint32_t>(-3506);
+constexpr uint32_t kErrTiffCompression = static_cast<uint32_t>(-3507);
+constexpr uint32_t kErrBmpBitCount = static_cast<uint32_t>(-3540);
+// The libraries' codes the readers raise for broken files.
+constexpr uint32_t kErrJpegImageSize = 10013;
+constexpr uint32_t kErrJpegNotJpeg = 10022;
+constexpr uint32_t kErrJpegArithmetic = 10023;
+constexpr uint32_t kErrJpegCorrupt = 10024;
+constexpr uint32_t kErrJpegFrame = 10026;
+constexpr uint32_t kErrJpegPrecision = 10029;
+constexpr uint32_t kErrJpegComponents = 10031;
+constexpr uint32_t kErrJpegHuffmanCode = 10032;
+constexpr uint32_t kErrJpegZeroHeight = 10045;
+constexpr uint32_t kErrJpegDnl = 10046;
+constexpr uint32_t kErrJpegEof = 10054;
+constexpr uint32_t kErrNotBmp = 10057;
+constexpr uint32_t kErrTiffImageSize = 20012;
+constexpr uint32_t kErrLzwCorrupt = 20016;
+constexpr uint32_t kErrTiffMagic = 20018;
+constexpr uint32_t kErrTiffCorrupt = 20020;
+constexpr uint32_t kErrTiffEof = 20024;
+
 // Library last-error bases.
 constexpr int kJpegErrorBase = 10000;
 constexpr int kTiffErrorBase = 20000;

@@ -3,6 +3,7 @@
 #include "ImageError.h"
 #include "JpegLibrary.h"
 #include "JpegTables.h"
+#include "StreamCall.h"
 
 #include <cstring>
 #include <new>
@@ -10,60 +11,12 @@
 namespace corv {
 namespace {
 
-// Buffer lent to an unbuffered stream for the length of one call.
-constexpr long kCallBuffer = 16384;
 constexpr int kMaxDensity = 65535;
 constexpr int kDensityDotsPerInch = 1;
+constexpr int kDensityDotsPerCm = 2;
+constexpr int32_t kDefaultResolution = 72 << 16;
 
 }  // namespace
-
-// Lends the stream what one call needs: the file open, a buffer, the
-// position where the stream continues. Done() gives both back and lets
-// failures through; after an error the destructor does it quietly so that
-// the first error is the one passed on.
-class CJPEGImage::StreamCall {
-public:
-    StreamCall(CComFile &stream, int64_t position) : m_stream(stream) {
-        try {
-            if (!m_stream.IsOpen()) {
-                m_stream.Open(kOpenReadWrite);
-                m_opened = true;
-            }
-            if (m_stream.BufferSize() == 0) {
-                m_stream.SetBuffer(kCallBuffer);
-                m_buffered = true;
-            }
-            m_stream.Seek(position, kSeekBegin);
-        } catch (...) {
-            Abandon();
-            throw;
-        }
-    }
-    ~StreamCall() { Abandon(); }
-    void Done() { Release(); }
-
-private:
-    void Abandon() noexcept {
-        try {
-            Release();
-        } catch (...) {
-            // An error is already on its way; this one would hide it.
-        }
-    }
-    void Release() {
-        if (m_buffered) {
-            m_buffered = false;
-            m_stream.SetBuffer(0);
-        }
-        if (m_opened) {
-            m_opened = false;
-            m_stream.CloseFile();
-        }
-    }
-    CComFile &m_stream;
-    bool m_opened = false;
-    bool m_buffered = false;
-};
 
 CJPEGImage::CJPEGImage() {
     CJpegLibrary::Acquire();
@@ -73,6 +26,7 @@ CJPEGImage::CJPEGImage() {
 
 CJPEGImage::~CJPEGImage() {
     m_encoder.reset();
+    m_decoder.reset();
     CJpegLibrary::Release();
 }
 
@@ -158,7 +112,7 @@ void CJPEGImage::OpenWrite(CComFile *stream, int width, int height, int colourKi
     m_stream = stream;
     m_encoder.reset();
     try {
-        StreamCall call(*stream, m_streamBase);
+        CStreamCall call(*stream, m_streamBase, kOpenReadWrite);
         if (stream->Kind() != 4 && m_streamBase == 0)
             stream->SetLength(0);
         m_encoder = CJpegEncoder::Create(kJpegProcessJfif);
@@ -191,7 +145,8 @@ void CJPEGImage::WriteBand(const ImageBand &band) {
     if (band.bottom < band.top || band.bytesPerRow < m_bytesPerRow)
         RaiseImageError(kErrJpegImage);
     try {
-        StreamCall call(*m_stream, m_streamBase + int64_t(m_encoder->BytesWritten()));
+        CStreamCall call(*m_stream, m_streamBase + int64_t(m_encoder->BytesWritten()),
+                         kOpenReadWrite);
         Check(m_encoder->WriteRows(band.Data(), band.bottom - band.top,
                                    static_cast<size_t>(band.bytesPerRow)));
         m_encoder->FlushOutput();
@@ -205,10 +160,86 @@ void CJPEGImage::WriteBand(const ImageBand &band) {
 void CJPEGImage::Finish() {
     if (!m_encoder || !m_stream)
         RaiseImageError(kErrJpegImage);
-    StreamCall call(*m_stream, m_streamBase + int64_t(m_encoder->BytesWritten()));
+    CStreamCall call(*m_stream, m_streamBase + int64_t(m_encoder->BytesWritten()), kOpenReadWrite);
     Check(m_encoder->Finish());
     m_encodedLength = static_cast<int64_t>(m_encoder->BytesWritten());
     m_stream->Seek(m_streamBase, kSeekBegin);
+    call.Done();
+}
+
+void CJPEGImage::OpenRead(CComFile *stream) {
+    if (!stream)
+        RaiseImageError(kErrJpegImage);
+    m_stream = stream;
+    CStreamCall call(*stream, m_streamBase, kOpenRead);
+    const int64_t size = stream->Size();
+    const uint64_t length = size > m_streamBase ? uint64_t(size - m_streamBase) : 0;
+    StartReading(*stream, nullptr, length, -1);
+    call.Done();
+}
+
+void CJPEGImage::OpenReadStrip(CComFile *stream, const std::vector<uint8_t> *tables,
+                               uint64_t length, int colourTransform) {
+    if (!stream)
+        RaiseImageError(kErrJpegImage);
+    m_stream = stream;
+    SetStreamBorrowed(true);
+    CStreamCall call(*stream, m_streamBase, kOpenRead);
+    StartReading(*stream, tables, length, colourTransform);
+    call.Done();
+}
+
+void CJPEGImage::StartReading(CComFile &stream, const std::vector<uint8_t> *tables, uint64_t length,
+                              int colourTransform) {
+    m_encoder.reset();
+    try {
+        m_decoder = std::make_unique<CJpegDecoder>(stream, length);
+        if (tables && !tables->empty())
+            m_decoder->ReadTables(tables->data(), tables->size());
+        m_decoder->ReadHeader();
+    } catch (const std::bad_alloc &) {
+        RaiseImageError(kErrNoMemory);
+    }
+    CJpegDecoder &d = *m_decoder;
+    if (d.Components() != 1 && d.Components() != 3)
+        RaiseImageError(kErrJpegImage);
+    if (colourTransform >= 0)
+        d.SetColourTransform(colourTransform != 0);
+    SetGeometry(d.Width(), d.Height(), d.Components() == 1 ? kKindGray8 : kKindRgb24);
+    m_width = d.Width();
+    m_height = d.Height();
+    m_encodedLength = static_cast<int64_t>(length);
+    m_comment = d.Comment();
+    if (!d.HasJfif() || d.DensityUnit() == 0 || d.XDensity() == 0 || d.YDensity() == 0) {
+        m_xResolution = m_yResolution = kDefaultResolution;
+    } else {
+        const double perInch = d.DensityUnit() == kDensityDotsPerCm ? 2.54 : 1.0;
+        m_xResolution = FixedResolution(d.XDensity() * perInch);
+        m_yResolution = FixedResolution(d.YDensity() * perInch);
+    }
+    // A re-encoding of what was read uses the file's own tables and sampling.
+    uint16_t luma[64], chroma[64];
+    if (d.QuantTable(0, luma)) {
+        if (!d.QuantTable(1, chroma))
+            std::memcpy(chroma, luma, sizeof chroma);
+        SetTables(luma, chroma);
+        m_presetApplied = true;
+    }
+    int lh, lv, ch, cv;
+    d.Sampling(0, lh, lv);
+    d.Sampling(1, ch, cv);
+    SetSampling(lh, lv, ch, cv);
+}
+
+void CJPEGImage::DecodeRows(uint8_t *out, int rows, size_t stride) {
+    if (!m_decoder || !m_stream)
+        RaiseImageError(kErrJpegImage);
+    CStreamCall call(*m_stream, m_streamBase + int64_t(m_decoder->Consumed()), kOpenRead);
+    try {
+        m_decoder->ReadRows(out, rows, stride);
+    } catch (const std::bad_alloc &) {
+        RaiseImageError(kErrNoMemory);
+    }
     call.Done();
 }
 

@@ -2,9 +2,11 @@
 // CJPEGImage: the JPEG member of the image family. It keeps the encoder
 // settings (sampling, tables, quality or preset, restart rows, comment),
 // opens a baseline stream for writing, codes bands as they come and
-// finishes the stream. Library failures are raised as their code.
+// finishes the stream; or reads a JPEG file (or a TIFF's JPEG strip) row by
+// row. Library failures are raised as their code.
 #include "ComImage.h"
 #include "ImageBand.h"
+#include "JpegDecoder.h"
 #include "JpegEncoder.h"
 
 #include <cstdint>
@@ -47,10 +49,29 @@ public:
     void WriteBand(const ImageBand &band) override;
     void Finish() override;
 
+    // Fills the fields from the stream at the stream base; rows follow
+    // through ReadBand.
+    void OpenRead(CComFile *stream) override;
+    // A TIFF's JPEG strip: `length` bytes at the stream base, after the
+    // file's JPEGTables when it has them; `colourTransform` 1 YCbCr, 0 RGB,
+    // -1 as the stream says. The stream stays the caller's.
+    void OpenReadStrip(CComFile *stream, const std::vector<uint8_t> *tables, uint64_t length,
+                       int colourTransform);
+
     const CJpegEncoder *Encoder() const { return m_encoder.get(); }
+    int LumaH() const { return m_lumaH; }
+    int LumaV() const { return m_lumaV; }
+    int ChromaH() const { return m_chromaH; }
+    int ChromaV() const { return m_chromaV; }
+    const uint16_t *LumaTable() const { return m_luma; }
+    const uint16_t *ChromaTable() const { return m_chroma; }
+
+protected:
+    void DecodeRows(uint8_t *out, int rows, size_t stride) override;
 
 private:
-    class StreamCall;
+    void StartReading(CComFile &stream, const std::vector<uint8_t> *tables, uint64_t length,
+                      int colourTransform);
     void Configure(int colourKind);
     void Check(bool ok);
 
@@ -63,13 +84,13 @@ private:
     int m_coding = kJpegCodingDct;
     int m_restartRows = 8;
     bool m_noRestart = false;
-    std::vector<uint8_t> m_comment;
     bool m_noHeaders = false;
     bool m_rgbComponents = false;
     int64_t m_streamBase = 0;
     int m_width = 0;
     int m_height = 0;
     std::unique_ptr<CJpegEncoder> m_encoder;
+    std::unique_ptr<CJpegDecoder> m_decoder;
 };
 
 }  // namespace corv

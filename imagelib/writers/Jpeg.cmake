@@ -10,6 +10,9 @@ add_library(corv_jpeg STATIC
   ${CMAKE_CURRENT_LIST_DIR}/JpegHuffmanEncoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegMarkerWriter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegEncoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegHuffmanDecoder.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegInverseDct.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JPEGImage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImgToJPEG.cpp)
 target_link_libraries(corv_jpeg PUBLIC corv_imagelib)
@@ -29,4 +32,5 @@ set_source_files_properties(
   ${CMAKE_CURRENT_LIST_DIR}/JpegForwardDct.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegQuantizer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegColorConverter.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegInverseDct.cpp
   PROPERTIES COMPILE_OPTIONS -O3)

@@ -1,6 +1,8 @@
 // corvimg: command-line front end of the image library.
+#include "DitherCommand.h"
 #include "JpegCommand.h"
 #include "PdfCommand.h"
+#include "ReadCommand.h"
 #include "TiffCommand.h"
 
 #include <cstdio>
@@ -17,11 +19,17 @@ int main(int argc, char **argv) {
         run = corvimg::RunJpeg;
     else if (!args.empty() && args[0] == "pdf")
         run = corvimg::RunPdf;
+    else if (!args.empty() && args[0] == "read")
+        run = corvimg::RunRead;
+    else if (!args.empty() && args[0] == "dither")
+        run = corvimg::RunDither;
     if (!run) {
         std::fprintf(stderr,
                      "usage: corvimg tiff [options] OUT.tif IN.pnm [IN.pnm ...]\n"
                      "       corvimg jpeg [options] OUT.jpg IN.pnm\n"
-                     "       corvimg pdf [options] OUT.pdf IN.pnm [IN.pnm ...]\n");
+                     "       corvimg pdf [options] OUT.pdf IN.pnm [IN.pnm ...]\n"
+                     "       corvimg read IN.(tif|jpg|bmp) [OUT.pnm]\n"
+                     "       corvimg dither [options] IN.pnm OUT.(pnm|bmp)\n");
         return corvimg::kExitUsage;
     }
     std::string error;
