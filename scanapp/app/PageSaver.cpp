@@ -29,11 +29,7 @@ void CPageSaver::Run(const CSaveOptions &options, const std::string &chosenPath)
         if (id == kMsgTooBig) {
             m_ui.ShowMessage(kMsgTooBig, CSaveOptions::DisplayName(m_writerFile));
             ResetQuietly();
-            if (m_writer)
-                m_writer->Abandon();
-            m_writer.reset();
-            m_record.reset();
-            m_files.Remove(m_writerFile);
+            DiscardWriter();
             return;
         }
         if (id == kMsgMonoJpeg || id == kMsgMonoHighCompression)
@@ -62,6 +58,8 @@ void CPageSaver::SaveAll() {
     m_bufferSize = m_source.setupMemXfer();
     if (m_bufferSize == 0 || m_bufferSize == kDontCare)
         m_bufferSize = kFallbackBuffer;
+    // One buffer for every block of every page, of the size the source asked for.
+    m_buffer.assign(m_bufferSize, 0);
     if (!m_options->OnePagePerFile()) {
         bool cancel = false;
         if (!MayWrite(m_output, false, cancel)) {
@@ -128,16 +126,14 @@ bool CPageSaver::TransferPage(const TW_IMAGEINFO &info, double resolution, int c
         throw SWriterFailure{m_writerFile};
     m_pageOpen = true;
     CRowFeed rows(*m_writer, param);
-    // One buffer for every block of the page, as the source asked.
-    std::vector<uint8_t> buffer(m_bufferSize, 0);
     TW_UINT16 rc = TWRC_SUCCESS;
     do {
         TW_UINT32 length = m_bufferSize;
         TW_IMAGEMEMXFER block{};
-        rc = m_source.imageMemXfer(buffer.data(), length, block);
+        rc = m_source.imageMemXfer(m_buffer.data(), length, block);
         if (rc == TWRC_CANCEL)
             return false;
-        if (!rows.Take(block.YOffset, block.Rows, block.BytesPerRow, buffer.data(),
+        if (!rows.Take(block.YOffset, block.Rows, block.BytesPerRow, m_buffer.data(),
                        std::min<TW_UINT32>(length, m_bufferSize)))
             throw SWriterFailure{m_writerFile};
     } while (rc == TWRC_SUCCESS);
@@ -195,24 +191,29 @@ bool CPageSaver::FinishOrDiscard() {
         ok = m_writer->Close();
         if (ok)
             m_written.push_back(m_writerFile);
+        m_writer.reset();
+        m_record.reset();
     } else {
-        // Nothing of it is worth keeping, not even the empty file made
-        // to claim the name.
-        m_writer->Abandon();
-        m_files.Remove(m_writerFile);
+        DiscardWriter();
     }
-    m_writer.reset();
-    m_record.reset();
     return ok;
 }
 
+void CPageSaver::DiscardWriter() {
+    // Nothing of the file is worth keeping, not even the empty file made
+    // to claim the name.
+    if (m_writer)
+        m_writer->Abandon();
+    m_files.Remove(m_writerFile);
+    m_writer.reset();
+    m_record.reset();
+    m_pageOpen = false;
+}
+
 void CPageSaver::CheckSize(const std::string &path) {
+    // A size that cannot be read lets the page stand; the disk says why in the log.
     const std::optional<uint64_t> size = m_files.Size(path);
-    if (!size) {
-        m_ui.Log("CScanAppDlg::checkFileSize# GetFileAttributesEx(" + path + ") failed");
-        return;
-    }
-    if (*size > kSizeLimit) {
+    if (size && *size > kSizeLimit) {
         m_ui.Log("CScanAppDlg::checkFileSize# " + path + " too big (" + std::to_string(*size) +
                  ")");
         throw static_cast<int>(kMsgTooBig);

@@ -53,6 +53,8 @@ private:
     // complete pages, or deleted when it has none. False when the writer
     // failed (its file is gone then too).
     bool FinishOrDiscard();
+    // Gives the writer up and deletes its file.
+    void DiscardWriter();
     void CheckSize(const std::string &path);
     // MSG_ENDXFER whatever it answers, and MSG_RESET for pages left over.
     void EndAndResetQuietly();
@@ -74,5 +76,6 @@ private:
     bool m_skipConversion = false;
     int m_pageCounter = 0;
     uint32_t m_bufferSize = 0;
+    std::vector<uint8_t> m_buffer;
     std::vector<std::string> m_written;
 };

@@ -48,7 +48,7 @@ public:
     virtual bool CreateNew(const std::string &path) = 0;
     virtual bool Exists(const std::string &path) = 0;
     virtual bool Remove(const std::string &path) = 0;
-    // Empty when the size cannot be read.
+    // Empty when the size cannot be read; the implementation logs why.
     virtual std::optional<uint64_t> Size(const std::string &path) = 0;
     // The name as the image library's writers open it.
     virtual std::string WriterName(const std::string &path) = 0;

@@ -295,15 +295,13 @@ void CScanAppDlg::OnXferReady() {
         }
         return;
     }
-    const std::wstring path = dialog.Path();
-    const size_t slash = path.find_last_of(L"\\/");
-    m_settings.Path = CPathText::Ansi(path.substr(0, slash == std::wstring::npos ? 0 : slash + 1));
+    const std::string target = CPathText::Utf8(dialog.Path());
+    m_settings.Path = CPathText::Ansi(CPathText::Wide(CSaveOptions::Folder(target)));
     m_settings.Type = dialog.Type();
     const CScanSettings &v = dialog.Values();
     const SSaveValues values{v.JpegQuality, v.BwCompression,  v.GrayCompression,
                              v.Encode,      v.PdfJpegQuality, v.Compression,
                              v.Correction,  v.AskCompression};
-    const std::string target = CPathText::Utf8(path);
     WriteLog("save as type %d: %s", m_settings.Type, target.c_str());
     CPageSaver saver(m_twain, *this, m_files, m_conversion);
     saver.Run(CSaveOptions(m_settings.Type, values), target);
@@ -334,16 +332,17 @@ void CScanAppDlg::ShowMessage(int id, const std::string &name) {
             text.replace(at, 2, wideName);
     }
     WriteLog("message %d %s", id, name.c_str());
-    Modal([&] {
-        ShowTwainMessage(text, true);
-        return 0;
-    });
+    ShowSaveBox(text);
 }
 
 void CScanAppDlg::ShowFailure(const std::string &what) {
     WriteLog("failure: %s", what.c_str());
+    ShowSaveBox(CPathText::Wide(what));
+}
+
+void CScanAppDlg::ShowSaveBox(const std::wstring &text) {
     Modal([&] {
-        ShowTwainMessage(CPathText::Wide(what), true);
+        ShowTwainMessage(text, true);
         return 0;
     });
 }

@@ -66,6 +66,8 @@ private:
     // source has the user: a closing dialog enables its owner.
     template <typename Run>
     auto Modal(Run run);
+    // A box of the save, shown while the source's progress is up.
+    void ShowSaveBox(const std::wstring &text);
 
     HINSTANCE m_module;
     std::string m_profile;

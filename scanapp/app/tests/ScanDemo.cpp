@@ -35,12 +35,6 @@ int Fail(const char *what, CUtilityRun *run = nullptr) {
     return 1;
 }
 
-HWND Wait(const std::function<HWND()> &find, DWORD timeoutMs) {
-    HWND found = nullptr;
-    CUtilityRun::WaitFor([&] { return (found = find()) != nullptr; }, timeoutMs);
-    return found;
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -75,12 +69,13 @@ int main(int argc, char **argv) {
     CUtilityRun run;
     if (!run.Start())
         return Fail("corvscan.exe did not start");
-    const HWND source = Wait([&] { return run.SourceDialog(); }, kFirstWindowMs);
+    const HWND source =
+        CUtilityRun::WaitForWindow([&] { return run.SourceDialog(); }, kFirstWindowMs);
     if (!source)
         return Fail("the source's dialog did not open", &run);
     std::printf("corvscan opened the source's dialog; pressing Scan\n");
     CUtilityRun::Press(source, IDOK);
-    const HWND save = Wait([&] { return run.SaveDialog(); }, kFirstWindowMs);
+    const HWND save = run.WaitForSaveDialog(kFirstWindowMs);
     if (!save)
         return Fail("the save dialog did not open", &run);
     const std::wstring target = std::wstring(folder.begin(), folder.end()) + L"\\demo";

@@ -30,9 +30,6 @@ protected:
 
     // The source's dialog, waited for.
     static HWND WaitForSourceDialog(CUtilityRun &run) {
-        HWND dialog = nullptr;
-        CUtilityRun::WaitFor([&] { return (dialog = run.SourceDialog()) != nullptr; },
-                             kWindowTimeoutMs);
-        return dialog;
+        return CUtilityRun::WaitForWindow([&] { return run.SourceDialog(); }, kWindowTimeoutMs);
     }
 };

@@ -85,35 +85,16 @@ protected:
     // Scan, and the save dialog answered.
     void ScanAndSave(const std::wstring &name, int type, bool askOptions = false) {
         CUtilityRun::Press(m_source, IDOK);
-        HWND save = WaitForSaveDialog();
+        HWND save = m_run.WaitForSaveDialog(kWindowTimeoutMs);
         ASSERT_NE(save, nullptr);
         CUtilityRun::AnswerSaveDialog(save, m_folder + L"\\" + name, type, askOptions);
-    }
-
-    HWND WaitForSaveDialog() {
-        HWND save = nullptr;
-        CUtilityRun::WaitFor([&] { return (save = m_run.SaveDialog()) != nullptr; },
-                             kWindowTimeoutMs);
-        return save;
-    }
-
-    HWND WaitForWindow(const std::wstring &title) {
-        HWND found = nullptr;
-        CUtilityRun::WaitFor(
-            [&] {
-                const auto windows = m_run.Windows(title, L"#32770");
-                found = windows.empty() ? nullptr : windows.front();
-                return found != nullptr;
-            },
-            kWindowTimeoutMs);
-        return found;
     }
 
     // The overwrite question after `answered` earlier ones.
     HWND Question(int answered) {
         if (!CUtilityRun::WaitForLog("overwrite", answered, kWindowTimeoutMs))
             return nullptr;
-        return WaitForWindow(L"上書き確認");
+        return m_run.WaitForDialog(L"上書き確認", kWindowTimeoutMs);
     }
 
     bool WaitForSaved() { return CUtilityRun::WaitForLog("saving done", 1, kScanTimeoutMs); }
@@ -203,13 +184,13 @@ TEST_F(ScanUtilitySave, MultiPageTiffAndPdfHoldEverySheet) {
     CUtilityRun::ResetLog();
     m_sessionBefore = CSimJobState::LastSession();
     ScanAndSave(L"colour", 4, true);
-    HWND options = WaitForWindow(L"PDFオプション");
+    HWND options = m_run.WaitForDialog(L"PDFオプション", kWindowTimeoutMs);
     ASSERT_NE(options, nullptr);
     CUtilityRun::Press(options, IDCANCEL);
-    HWND save = WaitForSaveDialog();
+    HWND save = m_run.WaitForSaveDialog(kWindowTimeoutMs);
     ASSERT_NE(save, nullptr) << "the save dialog stays open";
     CUtilityRun::Press(save, IDOK);
-    options = WaitForWindow(L"PDFオプション");
+    options = m_run.WaitForDialog(L"PDFオプション", kWindowTimeoutMs);
     ASSERT_NE(options, nullptr);
     const HWND gray = CUtilityRun::FindControl(options, 1004);
     ::SendMessageW(gray, CB_SETCURSEL, 1, 0);
@@ -236,14 +217,8 @@ TEST_F(ScanUtilitySave, JpegPerSheetAndBlackAndWhiteRefused) {
 TEST_F(ScanUtilitySave, BlackAndWhiteToJpegIsRefusedAndTheJobEnds) {
     Start({}, 2, 2);
     ScanAndSave(L"bw", 2);
-    HWND box = nullptr;
-    ASSERT_TRUE(CUtilityRun::WaitFor(
-        [&] {
-            const auto boxes = m_run.MessageBoxes();
-            box = boxes.empty() ? nullptr : boxes.front();
-            return box != nullptr;
-        },
-        kScanTimeoutMs));
+    const HWND box = m_run.WaitForMessageBox(kScanTimeoutMs);
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(CUtilityRun::BoxText(box), L"白黒(2階調)はJPEGでは保存できません。");
     CUtilityRun::Press(box, IDOK);
     ASSERT_TRUE(WaitForSaved());
@@ -305,7 +280,7 @@ TEST_F(ScanUtilitySave, TheOverwriteQuestionsFourAnswers) {
 TEST_F(ScanUtilitySave, ACancelInTheMiddleOfAPageLeavesNoFile) {
     Start({"--image-rate", "300000"}, 0, 0);
     ScanAndSave(L"cancelled", 4);
-    HWND progress = WaitForWindow(L"データ転送中");
+    HWND progress = m_run.WaitForDialog(L"データ転送中", kWindowTimeoutMs);
     ASSERT_NE(progress, nullptr);
     ::Sleep(1500);
     CUtilityRun::Press(progress, IDCANCEL);
@@ -326,17 +301,11 @@ TEST_F(ScanUtilitySave, AFileThatCannotBeWrittenIsReportedAndKept) {
         ::CreateFileW(locked.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     ScanAndSave(L"busy", 3);
-    HWND ask = WaitForWindow(L"上書き確認");
+    HWND ask = m_run.WaitForDialog(L"上書き確認", kWindowTimeoutMs);
     ASSERT_NE(ask, nullptr);
     CUtilityRun::Press(ask, IDOK);
-    HWND box = nullptr;
-    ASSERT_TRUE(CUtilityRun::WaitFor(
-        [&] {
-            const auto boxes = m_run.MessageBoxes();
-            box = boxes.empty() ? nullptr : boxes.front();
-            return box != nullptr;
-        },
-        kScanTimeoutMs));
+    const HWND box = m_run.WaitForMessageBox(kScanTimeoutMs);
+    ASSERT_NE(box, nullptr);
     EXPECT_EQ(CUtilityRun::BoxText(box), L"\"busy.tif\"の書き込みに失敗しました。");
     CUtilityRun::Press(box, IDOK);
     ASSERT_TRUE(WaitForSaved());

@@ -22,18 +22,6 @@ constexpr int kAboutCommand = 16;
 constexpr int kPictureWidth = 480;
 constexpr int kPictureHeight = 470;
 
-HWND WaitForWindow(const CUtilityRun &run, const std::wstring &title) {
-    HWND found = nullptr;
-    CUtilityRun::WaitFor(
-        [&] {
-            const auto windows = run.Windows(title, L"#32770");
-            found = windows.empty() ? nullptr : windows.front();
-            return found != nullptr;
-        },
-        kTimeoutMs);
-    return found;
-}
-
 TEST(ScanUtilityShots, TheMainWindowEverySettingsPageAndTheAboutBoxShowTheirTexts) {
     CUtilityRun::LoadFilesOf({});
     ASSERT_TRUE(CTwainTestClient::InstallSource());
@@ -56,7 +44,7 @@ TEST(ScanUtilityShots, TheMainWindowEverySettingsPageAndTheAboutBoxShowTheirText
     EXPECT_LT(mainShot.Height(), 80) << "one menu line";
 
     ::PostMessageW(main, WM_COMMAND, kSettingsCommand, 0);
-    const HWND sheet = WaitForWindow(run, L"環境設定");
+    const HWND sheet = run.WaitForDialog(L"環境設定", kTimeoutMs);
     ASSERT_NE(sheet, nullptr);
     const char *names[] = {"scanapp-general", "scanapp-jpeg", "scanapp-pdf", "scanapp-hcpdf"};
     for (int index = 0; index < 4; ++index) {
@@ -76,7 +64,7 @@ TEST(ScanUtilityShots, TheMainWindowEverySettingsPageAndTheAboutBoxShowTheirText
     ASSERT_TRUE(CUtilityRun::WaitFor([&] { return !::IsWindow(sheet); }, kTimeoutMs));
 
     ::PostMessageW(main, WM_COMMAND, kAboutCommand, 0);
-    const HWND about = WaitForWindow(run, L"Scan Utility のバージョン情報");
+    const HWND about = run.WaitForDialog(L"Scan Utility のバージョン情報", kTimeoutMs);
     ASSERT_NE(about, nullptr);
     ::Sleep(kDrawMs);
     ::GetClientRect(about, &client);
@@ -118,9 +106,8 @@ TEST(ScanUtilityShots, TheSaveDialogsShowTheirTexts) {
     ASSERT_TRUE(run.Start());
     ASSERT_TRUE(CUtilityRun::WaitForLog("enableDS", 1, kTimeoutMs));
     ::PostMessageW(run.MainWindow(), kAskTransfer, 0, 0);
-    HWND save = nullptr;
-    ASSERT_TRUE(
-        CUtilityRun::WaitFor([&] { return (save = run.SaveDialog()) != nullptr; }, kTimeoutMs));
+    const HWND save = run.WaitForSaveDialog(kTimeoutMs);
+    ASSERT_NE(save, nullptr);
     ::Sleep(kDrawMs);
     const HWND check = ::GetDlgItem(save, 151);
     EXPECT_EQ(::SendMessageW(check, BM_GETCHECK, 0, 0), BST_CHECKED) << "Ask Compression Mode 1";
@@ -144,7 +131,7 @@ TEST(ScanUtilityShots, TheSaveDialogsShowTheirTexts) {
     for (const auto &o : options) {
         SCOPED_TRACE(o.shot);
         CUtilityRun::AnswerSaveDialog(save, target, o.type, true);
-        const HWND dialog = WaitForWindow(run, o.title);
+        const HWND dialog = run.WaitForDialog(o.title, kTimeoutMs);
         ASSERT_NE(dialog, nullptr);
         ::Sleep(kDrawMs);
         const CWindowShot shot = CWindowShot::Of(dialog);
@@ -161,7 +148,7 @@ TEST(ScanUtilityShots, TheSaveDialogsShowTheirTexts) {
 
     // The file is there: the question, with two buttons for the first page.
     CUtilityRun::AnswerSaveDialog(save, target, 4, false);
-    const HWND ask = WaitForWindow(run, L"上書き確認");
+    const HWND ask = run.WaitForDialog(L"上書き確認", kTimeoutMs);
     ASSERT_NE(ask, nullptr);
     ::Sleep(kDrawMs);
     const CWindowShot askShot = CWindowShot::Of(ask);

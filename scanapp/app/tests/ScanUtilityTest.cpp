@@ -25,9 +25,8 @@ protected:
     void ScanThreeSheets(CUtilityRun &run, HWND dialog, int scansBefore) {
         const int before = CSimJobState::LastSession();
         CUtilityRun::Press(dialog, IDOK);
-        HWND save = nullptr;
-        ASSERT_TRUE(CUtilityRun::WaitFor([&] { return (save = run.SaveDialog()) != nullptr; },
-                                         kWindowTimeoutMs));
+        const HWND save = run.WaitForSaveDialog(kWindowTimeoutMs);
+        ASSERT_NE(save, nullptr);
         wchar_t temp[MAX_PATH] = {};
         ::GetTempPathW(MAX_PATH, temp);
         const std::wstring file = std::wstring(temp) + L"three" + std::to_wstring(scansBefore);

@@ -288,3 +288,27 @@ bool CUtilityRun::WaitFor(const std::function<bool()> &done, DWORD timeoutMs) {
         ::Sleep(20);
     }
 }
+
+HWND CUtilityRun::WaitForWindow(const std::function<HWND()> &find, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitFor([&] { return (found = find()) != nullptr; }, timeoutMs);
+    return found;
+}
+
+HWND CUtilityRun::WaitForDialog(const std::wstring &title, DWORD timeoutMs) const {
+    return WaitForWindow(
+        [&]() -> HWND {
+            const auto windows = Windows(title, L"#32770");
+            return windows.empty() ? nullptr : windows.front();
+        },
+        timeoutMs);
+}
+
+HWND CUtilityRun::WaitForMessageBox(DWORD timeoutMs) const {
+    return WaitForWindow(
+        [&]() -> HWND {
+            const auto boxes = MessageBoxes();
+            return boxes.empty() ? nullptr : boxes.front();
+        },
+        timeoutMs);
+}

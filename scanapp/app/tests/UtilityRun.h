@@ -69,6 +69,15 @@ public:
     static std::wstring ControlText(HWND dialog, int id);
 
     static bool WaitFor(const std::function<bool()> &done, DWORD timeoutMs);
+    // The first window `find` gives within the time; nullptr when none came.
+    static HWND WaitForWindow(const std::function<HWND()> &find, DWORD timeoutMs);
+    // A dialog of the process with this title, waited for.
+    HWND WaitForDialog(const std::wstring &title, DWORD timeoutMs) const;
+    HWND WaitForSaveDialog(DWORD timeoutMs) const {
+        return WaitForWindow([this] { return SaveDialog(); }, timeoutMs);
+    }
+    // The first of the utility's message boxes, waited for.
+    HWND WaitForMessageBox(DWORD timeoutMs) const;
 
 private:
     PROCESS_INFORMATION m_info{};
