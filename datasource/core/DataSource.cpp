@@ -144,6 +144,22 @@ void CDataSource::ScanStart() {
     Notify(MSG_XFERREADY);
 }
 
+HGLOBAL CDataSource::Prescan() {
+    m_mainDlg.Enable(false);
+    EndJob();
+    HGLOBAL image = nullptr;
+    if (const ScanJobFactory &factory = TheApp().JobFactory())
+        m_job = factory(*this, true);
+    if (m_job) {
+        image = m_transfers.ReadPrescanImage(*m_job);
+        // The server's job ends with the prescan: a scan from the held
+        // image needs nothing more of it, and a new scan starts its own.
+        EndJob();
+    }
+    m_mainDlg.Enable(true);
+    return image;
+}
+
 HINSTANCE CDataSource::ResourceModule() const {
     return TheApp().Instance();
 }
@@ -330,7 +346,7 @@ std::string CDataSource::DefaultXferFileName() const {
 IScanJob *CDataSource::EnsureJob() {
     if (!m_job) {
         if (const ScanJobFactory &factory = TheApp().JobFactory())
-            m_job = factory(*this);
+            m_job = factory(*this, false);
     }
     return m_job.get();
 }

@@ -57,6 +57,7 @@ public:
 
     // IMainDlgHost. The dialog's scan button.
     void ScanStart() override;
+    HGLOBAL Prescan() override;
     // The dialog's close button: ends the job and asks to be closed.
     void Cancel() override;
     void EndJob() override;

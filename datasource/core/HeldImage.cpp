@@ -51,13 +51,15 @@ std::optional<CHeldImage> CHeldImage::Parse(const uint8_t *block, size_t size) {
     image.m_height = static_cast<int32_t>(absHeight);
     image.m_bits = bits;
     image.m_stride = static_cast<uint32_t>(stride);
+    image.m_bottomUp = height > 0;
     return image;
 }
 
 bool CHeldImage::CopyRow(int64_t row, uint32_t skip, uint32_t bytes, uint8_t *out) const {
     if (row < 0 || row >= m_height || static_cast<uint64_t>(skip) + bytes > m_stride)
         return false;
-    std::memcpy(out, m_bits0 + static_cast<uint64_t>(row) * m_stride + skip, bytes);
+    const int64_t stored = m_bottomUp ? m_height - 1 - row : row;
+    std::memcpy(out, m_bits0 + static_cast<uint64_t>(stored) * m_stride + skip, bytes);
     return true;
 }
 

@@ -28,9 +28,10 @@ public:
     int BitCount() const { return m_bits; }
     uint32_t Stride() const { return m_stride; }
 
-    // Copies `bytes` bytes of stored row `row` (0 = the first row in the
-    // block) starting `skip` bytes into it. False, copying nothing, when
-    // that reaches outside the row or the image.
+    // Copies `bytes` bytes of picture row `row` (0 = the top of the
+    // picture, wherever the DIB's orientation stores it) starting `skip`
+    // bytes into it. False, copying nothing, when that reaches outside the
+    // row or the image.
     bool CopyRow(int64_t row, uint32_t skip, uint32_t bytes, uint8_t *out) const;
 
     CHeldArea Area(int32_t jobWidth, int32_t jobHeight, int bitsPerPixel, int32_t left = 0,
@@ -44,6 +45,8 @@ private:
     int32_t m_height = 0;
     int m_bits = 0;
     uint32_t m_stride = 0;
+    // A positive DIB height stores the bottom row first.
+    bool m_bottomUp = true;
 };
 
 // Bytes of one transferred row: whole bytes for 1 bit, else bytes per

@@ -65,4 +65,5 @@ public:
     virtual void MarkEnding() = 0;
 };
 
-using ScanJobFactory = std::function<std::unique_ptr<IScanJob>(CDataSource &)>;
+// prescan: the job scans the platen once for the preview.
+using ScanJobFactory = std::function<std::unique_ptr<IScanJob>(CDataSource &, bool prescan)>;

@@ -5,10 +5,11 @@
 #include "TwainSrcApp.h"
 #include "res/net_ids.h"
 
-CSourceScanJob::CSourceScanJob(CDataSource &source)
+CSourceScanJob::CSourceScanJob(CDataSource &source, bool prescan)
     : m_source(source), m_strings(TheApp().Instance()), m_dialogs(TheApp().Instance()) {
     TakeDialogSettings();
-    m_job = std::make_unique<CScanJob>(static_cast<CJobHost &>(*this), false);
+    m_job = std::make_unique<CScanJob>(static_cast<CJobHost &>(*this), prescan);
+    CutHeldImage();
 }
 
 CSourceScanJob::~CSourceScanJob() {
@@ -16,8 +17,8 @@ CSourceScanJob::~CSourceScanJob() {
     m_job.reset();
 }
 
-std::unique_ptr<IScanJob> CSourceScanJob::Create(CDataSource &source) {
-    return std::make_unique<CSourceScanJob>(source);
+std::unique_ptr<IScanJob> CSourceScanJob::Create(CDataSource &source, bool prescan) {
+    return std::make_unique<CSourceScanJob>(source, prescan);
 }
 
 CSettingsStore &CSourceScanJob::Store() const {
@@ -32,6 +33,18 @@ void CSourceScanJob::TakeDialogSettings() {
 void CSourceScanJob::ApplyDialogSettings() {
     TakeDialogSettings();
     m_job->Reconfigure();
+    CutHeldImage();
+}
+
+void CSourceScanJob::CutHeldImage() {
+    // The preview's grid is the held image's own: the selection is already
+    // in the pixels the transfers copy.
+    CMainDlg &dialog = m_source.MainDlg();
+    if (!dialog.HasHeldImage())
+        return;
+    const CScanArea area = dialog.ScanArea();
+    m_job->SetCut(area.left, area.top, area.width, area.height);
+    m_rowsDelivered = 0;
 }
 
 CXferPage CSourceScanJob::Page() const {

@@ -15,11 +15,11 @@ class CDataSource;
 
 class CSourceScanJob : public IScanJob, private CJobHost {
 public:
-    explicit CSourceScanJob(CDataSource &source);
+    CSourceScanJob(CDataSource &source, bool prescan);
     ~CSourceScanJob() override;
 
     // The factory the module registers with its application object.
-    static std::unique_ptr<IScanJob> Create(CDataSource &source);
+    static std::unique_ptr<IScanJob> Create(CDataSource &source, bool prescan);
 
     void ApplyDialogSettings() override;
     void ResetPageCount() override { m_job->ResetPages(); }
@@ -60,6 +60,7 @@ private:
 
     // The dialog's record, as its pages stored it when Scan was pressed.
     void TakeDialogSettings();
+    void CutHeldImage();
     CSettingsStore &Store() const;
 
     CDataSource &m_source;

@@ -368,7 +368,7 @@ bool CTransfers::ReadRows(IScanJob &job, const CPageView &view, const CDibLayout
     return job.Result() == JOB_OK;
 }
 
-HGLOBAL CTransfers::BuildDib(IScanJob &job, const CPageView &view) {
+HGLOBAL CTransfers::BuildDib(IScanJob &job, const CPageView &view, bool serverOrder) {
     const auto dib = LayoutOf(view.page);
     CGlobalMem mem(dib ? ::GlobalAlloc(GHND, dib->PackedBytes()) : nullptr);
     if (!mem) {
@@ -384,7 +384,10 @@ HGLOBAL CTransfers::BuildDib(IScanJob &job, const CPageView &view) {
         dib->WriteInfoHeader(p.Get(), CDibLayout::PpmRounding::Truncate);
         uint8_t *bits = p.Get() + dib->BitsOffset();
         const auto store = [&](int32_t g, const uint8_t *row, uint32_t bytes) {
-            dib->StoreRow(bits + dib->RowOffset(g), row, bytes);
+            if (serverOrder)
+                std::memcpy(bits + dib->RowOffset(g), row, bytes);
+            else
+                dib->StoreRow(bits + dib->RowOffset(g), row, bytes);
             return true;
         };
         if (!ReadRows(job, view, *dib, store))
@@ -429,6 +432,27 @@ TW_UINT16 CTransfers::OnImageNativeXfer(const TwainTriplet &t) {
     *reinterpret_cast<TW_HANDLE *>(t.pData) = dib;
     m_source.SetState(STATE7);
     return TWRC_XFERDONE;
+}
+
+HGLOBAL CTransfers::ReadPrescanImage(IScanJob &job) {
+    HGLOBAL dib = nullptr;
+    if (job.Advance() == JOB_OK) {
+        try {
+            dib = BuildDib(job, View(), true);
+        } catch (const CTwainFailure &) {
+            job.SetResult(JOB_COMM_ERROR);
+        }
+    }
+    const int32_t result = job.Result();
+    if (dib && result == JOB_OK) {
+        job.FinishPage();
+        return dib;
+    }
+    CGlobalMem discard(dib);
+    if (result != JOB_CANCELLED && result != JOB_OK)
+        job.ShowErrorMessage();
+    job.AbandonImage();
+    return nullptr;
 }
 
 void CTransfers::WriteBmpFile(IScanJob &job, HANDLE file) {

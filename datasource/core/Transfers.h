@@ -29,6 +29,11 @@ public:
     TW_UINT16 OnImageMemXfer(const TwainTriplet &t);
     TW_UINT16 OnImageNativeXfer(const TwainTriplet &t);
     TW_UINT16 OnImageFileXfer(const TwainTriplet &t);
+    // Reads the prescan job's page into the preview's image: a packed,
+    // bottom-up DIB whose rows keep the server's byte order (the preview
+    // turns colours for the screen, transfers hand them on as they are).
+    // Null when the job failed or was cancelled; a failure was shown.
+    HGLOBAL ReadPrescanImage(IScanJob &job);
 
 private:
     // The page as a transfer sees it: the job's, or the held image's where
@@ -59,7 +64,8 @@ private:
     // index from the top. False when the job failed or was cancelled.
     template <typename Store>
     bool ReadRows(IScanJob &job, const CPageView &view, const CDibLayout &dib, Store store);
-    HGLOBAL BuildDib(IScanJob &job, const CPageView &view);
+    // serverOrder: rows stored as received, without turning red and blue.
+    HGLOBAL BuildDib(IScanJob &job, const CPageView &view, bool serverOrder = false);
     // The BMP file transfer proper; the job result says how it went.
     void WriteBmpFile(IScanJob &job, HANDLE file);
 

@@ -104,6 +104,13 @@ void CScanJob::Reconfigure() {
     }
 }
 
+void CScanJob::SetCut(int32_t left, int32_t top, int32_t width, int32_t height) {
+    m_leftOffset = std::max(left, 0);
+    m_topOffset = std::max(top, 0);
+    m_pixelWidth = std::max(width, 0);
+    m_pixelHeight = std::max(height, 0);
+}
+
 // ---- Plumbing ---------------------------------------------------------------
 
 void CScanJob::ShowServerStatus(const CServerReply *reply) {

@@ -69,6 +69,9 @@ public:
     void AbandonImage();
     // The pixel size never exceeds the page the server last announced.
     void ClipToModulePageSize();
+    // The part of a held prescan image the scan delivers, in the image's
+    // pixels; a zero width or height keeps the whole image that way.
+    void SetCut(int32_t left, int32_t top, int32_t width, int32_t height);
 
     int32_t Result() const { return m_result; }
     void SetResult(int32_t r) { m_result = r; }

@@ -1,11 +1,14 @@
 #include "JobDialogs.h"
 
 #include "CancelDlg.h"
+#include "PreScanDlg.h"
 #include "ScanDlg.h"
 
 std::unique_ptr<IJobProgress> CJobDialogs::OpenProgress(EProgress kind, HWND parent,
                                                         std::function<void()> onCancel) {
-    return std::make_unique<CScanDlg>(kind, m_module, parent, std::move(onCancel));
+    if (kind == EProgress::Prescan)
+        return std::make_unique<CPreScanDlg>(m_module, parent, std::move(onCancel));
+    return std::make_unique<CScanDlg>(m_module, parent, std::move(onCancel));
 }
 
 std::unique_ptr<ICancelNotice> CJobDialogs::OpenCancelNotice(HWND parent) {

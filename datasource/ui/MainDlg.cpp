@@ -111,10 +111,26 @@ void CMainDlg::RefreshState() {
 }
 
 CScanArea CMainDlg::ScanArea() const {
-    CScanArea area = m_area;
+    CScanArea area;
+    if (m_files) {
+        const CScanSettings &s = m_files->Store().Settings;
+        area = CScanArea{s.AreaTop, s.AreaLeft, s.AreaWidth, s.AreaHeight, s.AreaResolution};
+    }
     if (area.resolution <= 0)
         area.resolution = static_cast<int32_t>(m_source.CurrentResolution());
     return area;
+}
+
+void CMainDlg::SetScanArea(const CScanArea &area) {
+    SetArea(SPreviewArea{area.top, area.left, area.width, area.height});
+    Settings().AreaResolution = area.resolution;
+}
+
+void CMainDlg::SetHeldImage(HGLOBAL image) {
+    if (image)
+        m_preview.SetImage(image);
+    else
+        m_preview.Clear();
 }
 
 void CMainDlg::OnControlKey(bool down) {
@@ -123,6 +139,16 @@ void CMainDlg::OnControlKey(bool down) {
         m_pointer = PointerMode::ZoomOut;
     else if (!down && m_pointer == PointerMode::ZoomOut)
         m_pointer = PointerMode::ZoomIn;
+    m_preview.RefreshCursor();
+}
+
+void CMainDlg::SetPointer(PointerMode mode) {
+    m_pointer = mode;
+    const bool zoom = mode == PointerMode::ZoomIn || mode == PointerMode::ZoomOut;
+    m_pointerButtons[0].SetLatched(mode == PointerMode::Select);
+    m_pointerButtons[1].SetLatched(zoom);
+    m_pointerButtons[2].SetLatched(mode == PointerMode::Hand);
+    m_preview.RefreshCursor();
 }
 
 bool CMainDlg::IsDialogMsg(const MSG *msg) {
@@ -160,16 +186,29 @@ int32_t CMainDlg::ImageHeight() const {
     return ImageSide(m_previewHeight);
 }
 
-void CMainDlg::AreaEdited(EAreaEdge edge, int32_t pixels) {
-    const SPreviewArea area =
-        CPreviewRules::ApplyEdit(Area(), edge, pixels, ImageWidth(), ImageHeight());
+void CMainDlg::SetArea(const SPreviewArea &area) {
     CScanSettings &s = Settings();
     s.AreaTop = area.top;
     s.AreaLeft = area.left;
     s.AreaWidth = area.width;
     s.AreaHeight = area.height;
+    m_preview.SetSelection(area);
+}
+
+void CMainDlg::AreaEdited(EAreaEdge edge, int32_t pixels) {
+    SetArea(CPreviewRules::ApplyEdit(Area(), edge, pixels, ImageWidth(), ImageHeight()));
     if (edge == EAreaEdge::Width || edge == EAreaEdge::Height)
         ShowEstimatedSize();
+}
+
+void CMainDlg::PreviewSelected(const SPreviewArea &area) {
+    SetArea(area);
+    m_basic.ShowArea();
+    ShowEstimatedSize();
+}
+
+void CMainDlg::PreviewMoved(int32_t zoom, int32_t originX, int32_t originY) {
+    ShowRulers(zoom, originX, originY);
 }
 
 int32_t CMainDlg::PaperPlace() const {
@@ -279,6 +318,12 @@ BOOL CMainDlg::OnInitDialog() {
     ::EnableWindow(::GetDlgItem(Hwnd(), IDC_SERVER), !m_companion);
     BuildFavorites(std::nullopt);
 
+    m_preview.Create(Hwnd(), IDC_PREVIEW, *this);
+    const int pictures[] = {IDB_SELECT_BTN, IDB_ZOOM_BTN, IDB_HAND_BTN};
+    for (int i = 0; i < 3; ++i)
+        m_pointerButtons[i].Attach(::GetDlgItem(Hwnd(), kPointerButtons[i]),
+                                   m_source.ResourceModule(), pictures[i]);
+    SetPointer(m_pointer);
     AttachRulers();
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), HasPreview());
@@ -356,6 +401,32 @@ void CMainDlg::Scan() {
         DiscardPreview();
     m_source.ScanStart();
     ClampAreaToPaper();
+}
+
+void CMainDlg::OnPrescan() {
+    Enable(false);
+    const SPreviewArea saved = Area();
+    if (!StorePages(true)) {
+        Enable(true);
+        return;
+    }
+    if (HasPreview())
+        DiscardPreview();
+    SetArea(SPreviewArea{});
+    m_previewState = kPrescanning;
+    HGLOBAL image = m_source.Prescan();
+    if (!image || !m_preview.SetImage(image)) {
+        m_previewState = kNoPreview;
+        ShowEstimatedSize();
+        Enable(true);
+        WriteLog("CMainDlg::OnPrescan(), return");
+        return;
+    }
+    // The selection made before comes back, moved and cut onto the new image.
+    SetArea(CPreviewRules::ClampToImage(saved, m_preview.ImageWidth(), m_preview.ImageHeight()));
+    ::EnableWindow(::GetDlgItem(Hwnd(), IDC_PAPER_FEEDER), TRUE);
+    ShowPreview(m_preview.ImageWidth(), m_preview.ImageHeight(), Settings().AreaResolution);
+    Enable(true);
 }
 
 void CMainDlg::ClampAreaToPaper() {
@@ -576,8 +647,7 @@ void CMainDlg::ApplyFavorite(size_t index) {
 void CMainDlg::DiscardPreview() {
     m_source.EndJob();
     m_previewState = kNoPreview;
-    SetHeldImage(nullptr);
-    ::InvalidateRect(::GetDlgItem(Hwnd(), IDC_PREVIEW), nullptr, TRUE);
+    m_preview.Clear();
     ShowRulers(CPreviewRules::kNoImageZoom, 0, 0);
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), FALSE);
@@ -592,8 +662,11 @@ void CMainDlg::ShowPreview(int32_t width, int32_t height, int32_t resolution) {
     m_previewHeight = height;
     m_previewResolution = resolution;
     RECT client{};
-    ::GetClientRect(::GetDlgItem(Hwnd(), IDC_PREVIEW), &client);
-    ShowRulers(CPreviewRules::InitialZoom(width, height, client.right, client.bottom), 0, 0);
+    ::GetClientRect(m_preview.Hwnd(), &client);
+    ShowRulers(m_preview.HasImage()
+                   ? m_preview.Zoom()
+                   : CPreviewRules::InitialZoom(width, height, client.right, client.bottom),
+               0, 0);
     for (int id : kPointerButtons)
         ::EnableWindow(::GetDlgItem(Hwnd(), id), TRUE);
     m_basic.EnableAreaEdits(true);
@@ -689,8 +762,18 @@ INT_PTR CMainDlg::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             // Default handling then turns the close box into the Close button.
             m_source.EndJob();
             return FALSE;
+        case WM_DRAWITEM:
+            for (const COwnerDrawButton &button : m_pointerButtons)
+                if (reinterpret_cast<const DRAWITEMSTRUCT *>(lParam)->hwndItem == button.Hwnd()) {
+                    button.Draw(*reinterpret_cast<const DRAWITEMSTRUCT *>(lParam));
+                    return TRUE;
+                }
+            return FALSE;
         case WM_DESTROY:
             m_source.EndJob();
+            // The preview and its image go with the window.
+            m_preview.Clear();
+            m_previewState = kNoPreview;
             return FALSE;
         default:
             return FALSE;
@@ -707,8 +790,7 @@ void CMainDlg::OnCommand(UINT id, UINT code) {
             Close();
             break;
         case IDC_PRESCAN:
-            // The prescan run of the preview starts from checked pages.
-            StorePages(true);
+            OnPrescan();
             break;
         case IDC_PAPER_PLATEN:
         case IDC_PAPER_FEEDER:
@@ -742,14 +824,14 @@ void CMainDlg::OnCommand(UINT id, UINT code) {
             CVersionDlg(m_source.ResourceModule()).Run(Hwnd());
             break;
         case IDC_SELECT_BTN:
-            m_pointer = PointerMode::Select;
+            SetPointer(PointerMode::Select);
             break;
         case IDC_HAND_BTN:
-            m_pointer = PointerMode::Hand;
+            SetPointer(PointerMode::Hand);
             break;
         case IDC_ZOOM_BTN:
-            m_pointer =
-                (::GetKeyState(VK_CONTROL) & 0x8000) ? PointerMode::ZoomOut : PointerMode::ZoomIn;
+            SetPointer((::GetKeyState(VK_CONTROL) & 0x8000) ? PointerMode::ZoomOut
+                                                            : PointerMode::ZoomIn);
             break;
         default:
             break;

@@ -14,11 +14,13 @@
 #include "DialogBase.h"
 #include "FavoriteList.h"
 #include "MainDlgHost.h"
+#include "OwnerDrawButton.h"
 #include "ModuleStrings_win.h"
 #include "PageBasic.h"
 #include "PageInput.h"
 #include "PageOwner.h"
 #include "PageQuality.h"
+#include "Preview.h"
 #include "PreviewRules.h"
 #include "Scale.h"
 #include "SettingsFiles_win.h"
@@ -34,7 +36,10 @@ struct CScanArea {
     int32_t resolution = 0;
 };
 
-class CMainDlg : public CDialogBase, private IPageOwner, private IAreaEditOwner {
+class CMainDlg : public CDialogBase,
+                 private IPageOwner,
+                 private IAreaEditOwner,
+                 private IPreviewOwner {
 public:
     // The preview tool; the preview's cursors are chosen from it.
     using PointerMode = EPointerMode;
@@ -54,17 +59,19 @@ public:
     bool IsDialogMsg(const MSG *msg);
     // The prescan image (a packed DIB in movable global memory) that
     // transfers deliver rows from while the dialog holds it.
-    bool HasHeldImage() const { return static_cast<bool>(m_heldImage); }
-    HGLOBAL HeldImage() const { return m_heldImage.Get(); }
+    bool HasHeldImage() const { return m_preview.HasImage(); }
+    HGLOBAL HeldImage() const { return m_preview.Image(); }
     // Takes ownership; null lets the image go.
-    void SetHeldImage(HGLOBAL image) { m_heldImage.Reset(image); }
-    // The area with its resolution; before the window sets one, the
-    // current X resolution of the capabilities.
+    void SetHeldImage(HGLOBAL image);
+    // The area of the settings record with its resolution; before the
+    // window sets one, the current X resolution of the capabilities.
     CScanArea ScanArea() const;
-    void SetScanArea(const CScanArea &area) { m_area = area; }
-    PointerMode Pointer() const { return m_pointer; }
+    void SetScanArea(const CScanArea &area);
+    PointerMode Pointer() const override { return m_pointer; }
     // The prescan delivered an image of this size: the preview exists now.
     void ShowPreview(int32_t width, int32_t height, int32_t resolution);
+    // The preview window, for what the user does with the mouse.
+    CPreview &Preview() { return m_preview; }
     // The preview's zoom and scroll origin (image pixels), which the rulers follow.
     void ShowRulers(int32_t zoom, int32_t originX, int32_t originY);
     // The settings files and the record the pages fill; what a scan uses.
@@ -101,6 +108,11 @@ private:
     void AreaEdited(EAreaEdge edge, int32_t pixels) override;
     // The preview image's side in pixels of the area grid.
     int32_t ImageSide(int32_t pixels) const;
+    void SetArea(const SPreviewArea &area);
+
+    // IPreviewOwner
+    void PreviewSelected(const SPreviewArea &area) override;
+    void PreviewMoved(int32_t zoom, int32_t originX, int32_t originY) override;
 
     // The unit request to the application's window, before the pages exist.
     void RequestUnit();
@@ -112,6 +124,8 @@ private:
     bool HasConnectionTarget();
     void UpdateScanButtons();
     void Scan();
+    void OnPrescan();
+    void SetPointer(PointerMode mode);
     void Close();
     // The pages as a favourite: entry 0 of the favourites row.
     CFavoriteInfo CurrentFavorite();
@@ -156,8 +170,8 @@ private:
     SScaleView m_rulerView;
     int32_t m_rulerOriginY = 0;
     PointerMode m_pointer = PointerMode::Select;
-    CGlobalMem m_heldImage;
-    CScanArea m_area;
+    CPreview m_preview;
+    COwnerDrawButton m_pointerButtons[3];
     // Sizes at the first WM_SIZE: the smallest the window may become, and
     // the client size the controls were laid out for.
     SIZE m_minTrack{};

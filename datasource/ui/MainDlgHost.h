@@ -18,6 +18,10 @@ public:
     virtual const std::wstring &ParentTitle() const = 0;
     // The Scan button, after the dialog stored its pages into its record.
     virtual void ScanStart() = 0;
+    // The prescan of the preview, with the settings the dialog stored: the
+    // platen page as a packed DIB in movable global memory (the caller owns
+    // it), or null when it failed or was cancelled.
+    virtual HGLOBAL Prescan() = 0;
     // The Close button.
     virtual void Cancel() = 0;
     // The window is closing or going: the server's job ends with it.

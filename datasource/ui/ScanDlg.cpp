@@ -11,11 +11,9 @@ std::wstring &LastProgressByteText() {
     return text;
 }
 
-CScanDlg::CScanDlg(IJobDialogs::EProgress kind, HINSTANCE module, HWND parent,
-                   std::function<void()> onCancel)
+CScanDlg::CScanDlg(HINSTANCE module, HWND parent, std::function<void()> onCancel)
     : m_strings(module), m_onCancel(std::move(onCancel)) {
-    const bool scan = kind == IJobDialogs::EProgress::Scan;
-    if (CreateDialogFrom(module, scan ? IDD_SCAN_PROGRESS : IDD_PRESCAN_PROGRESS, parent))
+    if (CreateDialogFrom(module, IDD_SCAN_PROGRESS, parent))
         ShowWindow(Hwnd(), SW_SHOW);
 }
 

@@ -1,5 +1,5 @@
-// The job's progress dialog ("データ転送中"), and in prescan mode the
-// prescan progress dialog ("処理中"): modeless, with a live Cancel button.
+// The job's progress dialog ("データ転送中"): modeless, with a live
+// Cancel button.
 #pragma once
 
 #include <windows.h>
@@ -14,8 +14,7 @@
 
 class CScanDlg : public CDialogBase, public IJobProgress {
 public:
-    CScanDlg(IJobDialogs::EProgress kind, HINSTANCE module, HWND parent,
-             std::function<void()> onCancel);
+    CScanDlg(HINSTANCE module, HWND parent, std::function<void()> onCancel);
 
     bool IsShown() const override { return IsOpen(); }
     HWND Window() const override { return Hwnd(); }

@@ -30,6 +30,9 @@ if(CORV_WIN32)
     ${_ui_dir}/PageCommon.cpp
     ${_ui_dir}/PageInput.cpp
     ${_ui_dir}/PageQuality.cpp
+    ${_ui_dir}/PreScanDlg.cpp
+    ${_ui_dir}/Preview.cpp
+    ${_ui_dir}/OwnerDrawButton.cpp
     ${_ui_dir}/RestrictedEdit.cpp
     ${_ui_dir}/Scale.cpp
     ${_ui_dir}/SelSrvDlg.cpp

@@ -18,7 +18,7 @@ void DsTest::SetUp() {
         m_boxes.push_back(text);
         return IDOK;
     });
-    TheApp().SetScanJobFactory([this](CDataSource &) {
+    TheApp().SetScanJobFactory([this](CDataSource &, bool) {
         return std::unique_ptr<IScanJob>(std::make_unique<CFakeScanJob>(m_job));
     });
     m_dsm = ::LoadLibraryW(L"TWAIN_32.DLL");

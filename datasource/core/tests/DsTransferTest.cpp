@@ -535,8 +535,9 @@ TEST_F(DsHeldImage, MemoryTransferTakesOneStoredRowPerBlockAndStartsOver) {
             EXPECT_EQ(block.YOffset, r);
             EXPECT_EQ(block.BytesPerRow, 4u);
             EXPECT_EQ(block.Columns, 4u);
-            EXPECT_EQ(buffer[0], r * 16);
-            EXPECT_EQ(buffer[3], r * 16 + 3);
+            // Bottom-up: the top of the picture is the last stored row.
+            EXPECT_EQ(buffer[0], (2 - r) * 16);
+            EXPECT_EQ(buffer[3], (2 - r) * 16 + 3);
         }
         TW_PENDINGXFERS pending{};
         ASSERT_EQ(Call(DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
@@ -576,10 +577,10 @@ TEST_F(DsHeldImage, NativeTransferOfTheHeldImageAndSmallBuffersRefused) {
     CGlobalMem owned(dib);
     CGlobalLock<uint8_t> p(dib);
     const uint8_t *bits = p.Get() + 40 + 1024;
-    // Stored row r of the held image is received row r, so it lands at
-    // DIB row 2 - r.
+    // The picture comes back the right way up: the same rows in the same
+    // stored order as the held image.
     for (int r = 0; r < 3; ++r)
-        EXPECT_EQ(bits[(2 - r) * 4], r * 16);
+        EXPECT_EQ(bits[r * 4], r * 16);
 }
 
 }  // namespace

@@ -38,4 +38,15 @@
 #define IDS_FAVORITE_STANDARD 39
 #define IDS_FAVORITE_CURRENT 40
 
+// The preview's cursors; their ids are what the pointer rules name.
+#define IDCUR_ZOOM_IN 1009
+#define IDCUR_ZOOM_OUT 1010
+#define IDCUR_ZOOM_LIMIT 1011
+#define IDCUR_HAND_DRAGGING 1012
+#define IDCUR_HAND 1013
+// The pointer buttons' pictures.
+#define IDB_SELECT_BTN 1301
+#define IDB_ZOOM_BTN 1302
+#define IDB_HAND_BTN 1303
+
 #define IDM_EXIT 32771  // the "終了" command
