@@ -149,10 +149,11 @@ TW_UINT16 CTransfers::OnImageInfo(const TwainTriplet &t) {
     const TW_UINT32 state = m_source.State();
     if (state < STATE6 || state > STATE7)
         return FailLogged(TWCC_SEQERROR, "CDataSource::OnImageInfo(), 1.");
-    if (!m_source.MainDlg().HasHeldImage())
-        m_source.EnsureJob();
-    if (IScanJob *job = m_source.Job())
-        job->ClipToModulePageSize();
+    // A held image bounds its own cut; the server announced no page for it.
+    if (!m_source.MainDlg().HasHeldImage()) {
+        if (IScanJob *job = m_source.EnsureJob())
+            job->ClipToModulePageSize();
+    }
     if (t.MSG != MSG_GET)
         return FailLogged(TWCC_BADPROTOCOL, "CDataSource::OnImageInfo(), 2.");
     auto *info = reinterpret_cast<pTW_IMAGEINFO>(t.pData);

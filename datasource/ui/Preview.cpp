@@ -390,6 +390,10 @@ void CPreview::OnButtonDown(POINT at, bool control) {
 void CPreview::Track(POINT at) {
     const auto edge = [this](LONG screen, int32_t origin, int32_t image) {
         const int32_t adjusted = CPreviewRules::AdjustEdge(screen, origin, image, m_zoom);
+        // Held against the image's far edge, the band takes the image's
+        // last pixels too, which a small zoom draws inside one screen pixel.
+        if (adjusted >= CPreviewRules::EdgeToScreen(image, origin, m_zoom))
+            return image;
         return CPreviewRules::EdgeToImage(adjusted, origin, m_zoom);
     };
     // Edges that do not move keep their image pixels: read back from the

@@ -9,6 +9,8 @@
 #include "SimulatorClient.h"
 #include "WinHandles.h"
 #include "SourceScanJob.h"
+#include "TwainSrcApp.h"
+#include "DataSource.h"
 #include "res/main_dialog_ids.h"
 #include "res/page_ids.h"
 
@@ -296,6 +298,111 @@ TEST_F(DsScan, NativeTransferOfAServerPageAndCancelInTheMiddle) {
     ASSERT_EQ(EndXfer(pending), TWRC_SUCCESS);
     EXPECT_EQ(State(), 500u);
     EXPECT_FALSE(CSimulatorClient::JobOpen(session));
+}
+
+// A user's prescan, then areas chosen with the mouse on the preview at
+// several zoom levels and scroll positions: each scan hands the application
+// exactly the rows and columns under the rubber band, as the server sent
+// them in the prescan, and the server sees no second job.
+class DsPrescan : public DsScan {
+protected:
+    CMainDlg &Main() { return TheApp().Source()->MainDlg(); }
+    HWND PreviewWindow() { return ::GetDlgItem(Dialog(), IDC_PREVIEW); }
+    void Mouse(UINT msg, POINT at, WPARAM keys = 0) {
+        ::SendMessageW(PreviewWindow(), msg, keys, MAKELPARAM(at.x, at.y));
+    }
+    void Drag(POINT from, POINT to) {
+        Mouse(WM_LBUTTONDOWN, from, MK_LBUTTON);
+        Mouse(WM_MOUSEMOVE, POINT{(from.x + to.x) / 2, (from.y + to.y) / 2}, MK_LBUTTON);
+        Mouse(WM_MOUSEMOVE, to, MK_LBUTTON);
+        Mouse(WM_LBUTTONUP, to);
+    }
+    // The image pixel under a client point, as a user sees it: the scroll
+    // origin plus the point scaled by 8 / 2^zoom.
+    static int32_t Under(int32_t screen, int32_t origin, int32_t zoom) {
+        return origin + (screen * 8 >> zoom);
+    }
+    // Scans the selection by memory transfer and compares it with the
+    // prescan page the server sent (RGB rows at a 4-byte stride).
+    void ScanMatches(const std::string &sent, int32_t pageWidth, int32_t left, int32_t top,
+                     int32_t width, int32_t height) {
+        Click(IDOK);
+        ASSERT_EQ(State(), 600u);
+        TW_IMAGEINFO info{};
+        ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_SUCCESS);
+        EXPECT_EQ(info.ImageWidth, width);
+        EXPECT_EQ(info.ImageLength, height);
+        std::string got;
+        ASSERT_EQ(MemoryPage(got), TWRC_XFERDONE);
+        const size_t stride = (static_cast<size_t>(pageWidth) * 3 + 3) & ~size_t{3};
+        std::string want;
+        for (int32_t y = top; y < top + height; ++y)
+            want.append(sent, y * stride + left * 3, static_cast<size_t>(width) * 3);
+        EXPECT_TRUE(got == want) << "the area " << left << "," << top << " " << width << "x"
+                                 << height << " differs from the prescan page";
+        TW_PENDINGXFERS pending;
+        ASSERT_EQ(EndXfer(pending), TWRC_SUCCESS);
+        EXPECT_EQ(State(), 500u);
+    }
+};
+
+TEST_F(DsPrescan, SelectedAreasReachTheApplicationPixelExactAtEveryZoom) {
+    Reach(500);
+    EXPECT_FALSE(CDialogDriver::On(Dialog(), IDC_HAND_BTN)) << "no pointer tools before a prescan";
+    Click(IDC_PRESCAN);
+    CPreview &preview = Main().Preview();
+    ASSERT_TRUE(preview.HasImage());
+    EXPECT_TRUE(CDialogDriver::On(Dialog(), IDC_HAND_BTN));
+    const int session = Session();
+    EXPECT_FALSE(CSimulatorClient::JobOpen(session)) << "the prescan ends the server's job";
+    EXPECT_EQ(BeginJobValue("X_PAPER_PLACE"), "0");
+    const std::string sent = CSimulatorClient::Page(session, 1);
+    const int32_t width = preview.ImageWidth(), height = preview.ImageHeight();
+    ASSERT_EQ(sent.size(), ((static_cast<size_t>(width) * 3 + 3) & ~size_t{3}) * height);
+
+    // At the zoom that fits the page.
+    const int32_t z = preview.Zoom();
+    Drag(POINT{20, 30}, POINT{71, 93});
+    ScanMatches(sent, width, Under(20, 0, z), Under(30, 0, z), Under(71, 0, z) - Under(20, 0, z),
+                Under(93, 0, z) - Under(30, 0, z));
+
+    // Zoomed in to two screen pixels per image pixel, then panned.
+    Click(IDC_ZOOM_BTN);
+    while (preview.Zoom() < CPreviewRules::kMaxZoom)
+        Mouse(WM_LBUTTONDOWN, POINT{120, 150}, MK_LBUTTON);
+    const POINT zoomed = preview.Origin();
+    Mouse(WM_LBUTTONDOWN, POINT{120, 150}, MK_LBUTTON);
+    EXPECT_EQ(preview.Zoom(), CPreviewRules::kMaxZoom) << "no zoom past the limit";
+    Click(IDC_HAND_BTN);
+    Drag(POINT{200, 200}, POINT{160, 180});
+    EXPECT_EQ(preview.Origin().x, zoomed.x + 20) << "the image follows the hand";
+    EXPECT_EQ(preview.Origin().y, zoomed.y + 10);
+    Click(IDC_SELECT_BTN);
+    const POINT o = preview.Origin();
+    // Odd screen points: at this zoom the edges snap to whole image pixels.
+    Drag(POINT{33, 47}, POINT{11, 9});
+    const RECT band = preview.SelectionRect();
+    EXPECT_EQ(band.left % 2 + band.top % 2 + band.right % 2 + band.bottom % 2, 0);
+    ScanMatches(sent, width, Under(10, o.x, 4), Under(8, o.y, 4), 11, 19);
+
+    // Dragged past the image's corner: the area reaches the image's last
+    // pixels, though at this zoom one screen pixel stands for eight.
+    Click(IDC_ZOOM_BTN);
+    for (int i = 0; i < 4; ++i)
+        Mouse(WM_LBUTTONDOWN, POINT{5, 5}, MK_LBUTTON | MK_CONTROL);
+    ASSERT_EQ(preview.Zoom(), CPreviewRules::kMinZoom);
+    Click(IDC_SELECT_BTN);
+    const int32_t right = width >> 3, bottom = height >> 3;
+    Drag(POINT{right - 4, bottom - 6}, POINT{right + 40, bottom + 40});
+    ScanMatches(sent, width, Under(right - 4, 0, 0), Under(bottom - 6, 0, 0),
+                width - Under(right - 4, 0, 0), height - Under(bottom - 6, 0, 0));
+
+    std::vector<std::string> jobs;
+    for (const auto &r : CSimulatorClient::Requests())
+        if (r.command == "BEGIN_JOB")
+            jobs.push_back(r.body);
+    EXPECT_EQ(jobs.size(), 1u) << "scans from the held image need no server";
+    EXPECT_TRUE(m_boxes.empty());
 }
 
 }  // namespace
