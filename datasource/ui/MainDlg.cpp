@@ -124,6 +124,10 @@ CScanArea CMainDlg::ScanArea() const {
 void CMainDlg::SetScanArea(const CScanArea &area) {
     SetArea(SPreviewArea{area.top, area.left, area.width, area.height});
     Settings().AreaResolution = area.resolution;
+    if (Hwnd()) {
+        m_basic.ShowArea();
+        ShowEstimatedSize();
+    }
 }
 
 void CMainDlg::SetHeldImage(HGLOBAL image) {

@@ -6,13 +6,19 @@
 
 #include <commctrl.h>
 
+#include <cstring>
 #include <functional>
+#include <string>
 
 #include "AnsiText_win.h"
 #include "FavoriteList.h"
 #include "FavoriteTreeCtrl.h"
+#include "PreScanDlg.h"
+#include "TwainSrcApp.h"
+#include "DataSource.h"
 #include "WindowShot.h"
 #include "res/favorite_dialogs_ids.h"
+#include "res/job_dialog_ids.h"
 #include "res/main_dialog_ids.h"
 
 namespace {
@@ -147,6 +153,100 @@ TEST_F(DialogShot, FavouriteDialogsShowTheirLabelsAndTheChangedSettings) {
     g_check = nullptr;
     CloseSource();
     EmptyFavoritesFolder();
+}
+
+// A colour prescan as the server sends it (rows of red, green, blue, the
+// bottom row stored first): a letter with a heading, lines of text, a
+// coloured chart and a photo-like gradient, drawn at 200 dpi A4.
+HGLOBAL LetterPage(int width, int height) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 24;
+    void *bits = nullptr;
+    CGdiObject section(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    CMemoryDc dc(CreateCompatibleDC(nullptr));
+    CSelectedObject into(dc.Get(), section.Get());
+    const RECT page{0, 0, width, height};
+    FillRect(dc.Get(), &page, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    CGdiObject heading(
+        CreateFontW(-90, 0, 0, 0, FW_BOLD, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L"MS UI Gothic"));
+    CGdiObject body(CreateFontW(-36, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0,
+                                L"MS UI Gothic"));
+    SelectObject(dc.Get(), heading.Get());
+    TextOutW(dc.Get(), 160, 160, L"御見積書", 4);
+    SelectObject(dc.Get(), body.Get());
+    for (int line = 0; line < 24; ++line) {
+        const wchar_t text[] = L"ネットワークスキャナーの設置と保守に関するお見積りです。";
+        TextOutW(dc.Get(), 160, 360 + line * 56, text, static_cast<int>(wcslen(text)) - line % 5);
+    }
+    const COLORREF bars[] = {RGB(200, 40, 40), RGB(40, 140, 60), RGB(40, 80, 190),
+                             RGB(230, 170, 20)};
+    for (int i = 0; i < 4; ++i) {
+        CGdiObject brush(CreateSolidBrush(bars[i]));
+        const RECT bar{200 + i * 150, 2100 - (i + 2) * 60, 300 + i * 150, 2100};
+        FillRect(dc.Get(), &bar, static_cast<HBRUSH>(brush.Get()));
+    }
+    GdiFlush();
+    auto *pixels = static_cast<uint8_t *>(bits);
+    const int stride = (width * 3 + 3) & ~3;
+    for (int y = 1800; y < 2200; ++y)
+        for (int x = 900; x < 1450; ++x) {
+            uint8_t *p = pixels + (height - 1 - y) * stride + x * 3;
+            p[0] = static_cast<uint8_t>(120 + (y - 1800) / 4);
+            p[1] = static_cast<uint8_t>(60 + (x - 900) / 3);
+            p[2] = static_cast<uint8_t>(250 - (x - 900) / 4);
+        }
+    HGLOBAL dib =
+        GlobalAlloc(GHND, sizeof(BITMAPINFOHEADER) + static_cast<size_t>(stride) * height);
+    CGlobalLock<uint8_t> out(dib);
+    std::memcpy(out.Get(), &bi.bmiHeader, sizeof(BITMAPINFOHEADER));
+    uint8_t *rows = out.Get() + sizeof(BITMAPINFOHEADER);
+    std::memcpy(rows, pixels, static_cast<size_t>(stride) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            std::swap(rows[y * stride + x * 3], rows[y * stride + x * 3 + 2]);
+    return dib;
+}
+
+TEST_F(DialogShot, PreviewShowsThePrescanAndTheSelectionAtEveryZoom) {
+    Reach(500);
+    HWND dialog = Dialog();
+    SetWindowPos(dialog, HWND_TOP, 20, 20, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    CMainDlg &main = TheApp().Source()->MainDlg();
+    const int width = 1654, height = 2339;
+    main.SetHeldImage(LetterPage(width, height));
+    main.ShowPreview(width, height, 200);
+    main.SetScanArea(CScanArea{140, 140, 700, 260, 200});
+    CPreview &preview = main.Preview();
+    HWND window = preview.Hwnd();
+    for (int zoom = CPreviewRules::kMinZoom; zoom <= CPreviewRules::kMaxZoom; ++zoom) {
+        // Zoomed about the selection's middle, so that it stays in view.
+        const RECT band = preview.SelectionRect();
+        preview.ZoomAt(zoom, POINT{(band.left + band.right) / 2, (band.top + band.bottom) / 2});
+        ASSERT_EQ(preview.Zoom(), zoom);
+        RedrawWindow(dialog, nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        Pump(200);
+        const CWindowShot shot = CWindowShot::Of(dialog);
+        const std::string name = "preview-zoom" + std::to_string(zoom);
+        shot.Keep(name.c_str());
+        EXPECT_GT(shot.DarkPixelsIn(window), 500) << name << ": the page's text is drawn";
+        // Eight black handles of 7 × 7 pixels mark the selection.
+        EXPECT_GE(shot.PixelsIn(window, RGB(0, 0, 0)), 8 * 49) << name;
+        EXPECT_GT(shot.DarkPixelsIn(GetDlgItem(dialog, IDC_RULER_H)), 40) << name;
+    }
+
+    CPreScanDlg prescan(TheApp().Instance(), dialog, nullptr);
+    ASSERT_TRUE(prescan.IsShown());
+    prescan.Repaint();
+    Pump(200);
+    const CWindowShot shot = CWindowShot::Of(prescan.Hwnd());
+    shot.Keep("prescan-progress");
+    EXPECT_GT(shot.DarkPixelsIn(GetDlgItem(prescan.Hwnd(), IDC_PRESCAN_TEXT)), 60);
+    EXPECT_GT(shot.DarkPixelsIn(GetDlgItem(prescan.Hwnd(), IDCANCEL)), 20);
 }
 
 }  // namespace

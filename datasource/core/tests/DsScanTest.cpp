@@ -29,16 +29,8 @@ protected:
         TheApp().SetScanJobFactory(&CSourceScanJob::Create);
         Configure("127.0.0.1", CSimulatorClient::Port());
     }
-    // What the server dialog and the "Debug" section would hold.
     static void Configure(const char *server, int port, int paperPlace = 0, int colour = 0) {
-        const std::wstring ini = ConfigureServer(server);
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"Resolution", L"0", ini.c_str()));
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"PaperPlace",
-                                               std::to_wstring(paperPlace).c_str(), ini.c_str()));
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Settings", L"ColorMode",
-                                               std::to_wstring(colour).c_str(), ini.c_str()));
-        ASSERT_TRUE(WritePrivateProfileStringW(L"Debug", L"http port",
-                                               std::to_wstring(port).c_str(), ini.c_str()));
+        ConfigureScan(server, port, paperPlace, colour);
     }
     // Memory-transfers the open page; the return code of the last block.
     TW_UINT16 MemoryPage(std::string &bytes, uint32_t bufferSize = 60000) {

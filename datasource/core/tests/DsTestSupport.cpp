@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "PageGeometry.h"
 #include "MessageBox.h"
@@ -46,6 +48,18 @@ std::wstring DsTest::ConfigureServer(const char *server) {
                                            std::wstring(server, server + strlen(server)).c_str(),
                                            ini.c_str()));
     return ini;
+}
+
+void DsTest::ConfigureScan(const char *server, int port, int paperPlace, int colour,
+                           int resolution) {
+    const std::wstring ini = ConfigureServer(server);
+    const std::pair<const wchar_t *, int> values[] = {
+        {L"Resolution", resolution}, {L"PaperPlace", paperPlace}, {L"ColorMode", colour}};
+    for (const auto &[key, value] : values)
+        EXPECT_TRUE(WritePrivateProfileStringW(L"Settings", key, std::to_wstring(value).c_str(),
+                                               ini.c_str()));
+    EXPECT_TRUE(WritePrivateProfileStringW(L"Debug", L"http port", std::to_wstring(port).c_str(),
+                                           ini.c_str()));
 }
 
 std::wstring DsTest::EmptyFavoritesFolder() {

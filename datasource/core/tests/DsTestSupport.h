@@ -93,6 +93,10 @@ protected:
     // Fresh settings files with only a server chosen, as a configured
     // workstation has them; returns the scan settings file's path.
     static std::wstring ConfigureServer(const char *server);
+    // What the server dialog, the pages and the "Debug" section would hold
+    // for scans from `server` at `port` (resolution as the setting's code).
+    static void ConfigureScan(const char *server, int port, int paperPlace = 0, int colour = 0,
+                              int resolution = 0);
     // The favourites folder with no file in it (its path ends in "\\").
     static std::wstring EmptyFavoritesFolder();
     // Deletes every file of a folder given with its closing "\\".
