@@ -397,4 +397,47 @@ TEST_F(DsPrescan, SelectedAreasReachTheApplicationPixelExactAtEveryZoom) {
     EXPECT_TRUE(m_boxes.empty());
 }
 
+// Presses Cancel in the prescan's own window once it shows.
+void CALLBACK CancelPrescanWindow(HWND, UINT, UINT_PTR id, DWORD) {
+    if (HWND window = FindWindowW(nullptr, L"処理中")) {
+        KillTimer(nullptr, id);
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    }
+}
+
+TEST_F(DsPrescan, AFailedOrCancelledPrescanLeavesNoPreviewAndTheNextOneWorks) {
+    struct Case {
+        const char *name;
+        std::vector<std::string> scenario;
+        bool cancel;
+        size_t boxes;
+    };
+    const Case cases[] = {
+        {"server error", {"--result", "BEGIN_JOB=16403"}, false, 1},
+        {"connection dropped in the image", {"--drop-at", "GET_IMAGE:byte=200000"}, false, 1},
+        {"cancelled while the image arrives", {"--image-rate", "2000000"}, true, 0},
+    };
+    Reach(500);
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(CSimulatorClient::SetScenario(c.scenario));
+        m_boxes.clear();
+        if (c.cancel)
+            SetTimer(nullptr, 0, 200, CancelPrescanWindow);
+        Click(IDC_PRESCAN);
+        EXPECT_FALSE(Main().Preview().HasImage());
+        EXPECT_FALSE(Main().HasHeldImage());
+        EXPECT_EQ(m_boxes.size(), c.boxes);
+        EXPECT_TRUE(IsWindowEnabled(Dialog())) << "the dialog takes input again";
+        EXPECT_FALSE(CDialogDriver::On(Dialog(), IDC_HAND_BTN));
+        EXPECT_EQ(FindWindowW(nullptr, L"処理中"), nullptr);
+        const int session = CSimulatorClient::Requests().empty() ? 0 : Session();
+        EXPECT_FALSE(session != 0 && CSimulatorClient::JobOpen(session)) << "the job was ended";
+    }
+    ASSERT_TRUE(CSimulatorClient::SetScenario({}));
+    Click(IDC_PRESCAN);
+    EXPECT_TRUE(Main().Preview().HasImage());
+    EXPECT_TRUE(CDialogDriver::On(Dialog(), IDC_HAND_BTN));
+}
+
 }  // namespace
