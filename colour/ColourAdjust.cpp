@@ -1,8 +1,7 @@
 #include "ColourAdjust.h"
 
-#include "BitDepth.h"
+#include "ToneTable.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace corvcolor {
@@ -15,15 +14,6 @@ constexpr double kRadiansPerHueUnit = 0.0034906585;  // 0.2 degree
 
 int Coef(double v) {
     return static_cast<int>(std::lround(v * CColourAdjust::kScale));
-}
-
-// Rounded division by kScale, clamped to 12 bits. Anything below zero ends
-// as 0 whichever way it rounds, so only the positive side needs rounding.
-// With the inputs limited, |coefficient| <= 40000 and |sample| <= 4095, so
-// every sum stays far inside 32 bits.
-uint16_t Scaled12(int32_t v) {
-    const int32_t q = (std::max(v, 0) + CColourAdjust::kScale / 2) / CColourAdjust::kScale;
-    return static_cast<uint16_t>(std::min(q, kMax12));
 }
 
 }  // namespace
@@ -42,18 +32,18 @@ CColourAdjust::CColourAdjust(int hue, int saturation, int lightness) {
     lightCoef = Coef(k);
     cosCoef = Coef(s * std::cos(angle));
     sinCoef = Coef(s * std::sin(angle));
+    FoldTone(nullptr);
 }
 
-void CColourAdjust::Apply(CWork12 &img) const {
-    const int32_t centre = kChromaCentre * kScale;
-    uint16_t *p = img.samples.data();
-    const size_t n = img.samples.size();
-    for (size_t i = 0; i + 2 < n; i += 3) {
-        const int32_t d1 = p[i + 1] - kChromaCentre;
-        const int32_t d2 = p[i + 2] - kChromaCentre;
-        p[i] = Scaled12(lightCoef * p[i]);
-        p[i + 1] = Scaled12(centre + cosCoef * d1 - sinCoef * d2);
-        p[i + 2] = Scaled12(centre + sinCoef * d1 + cosCoef * d2);
+void CColourAdjust::FoldTone(const CToneTable *tone) {
+    light_.resize(kMax12 + 1);
+    cosPart_.resize(kMax12 + 1);
+    sinPart_.resize(kMax12 + 1);
+    for (int n = 0; n <= kMax12; ++n) {
+        const int32_t v = tone != nullptr ? (*tone)[static_cast<uint16_t>(n)] : n;
+        light_[n] = Scaled12(lightCoef * v);
+        cosPart_[n] = cosCoef * (v - kChromaCentre);
+        sinPart_[n] = sinCoef * (v - kChromaCentre);
     }
 }
 

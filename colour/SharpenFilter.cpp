@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
-#include <vector>
 
 namespace corvcolor {
 namespace {
@@ -86,61 +84,64 @@ CSharpenFilter::CSharpenFilter(const CKernelWeights &w) : weights_(w) {
             kernel_[dy + 2][dx + 2] = quadrant[std::abs(dy)][std::abs(dx)];
 }
 
-CWork12 CSharpenFilter::Apply(const CWork12 &wide, int offX, int offY, int w, int h) const {
-    const int ch = wide.channels;
-    CWork12 out(w, h, ch);
-    // Source column of each padded column, with the edge of `wide` repeated
-    // where the image itself ends.
-    const size_t padded = static_cast<size_t>(w + 4) * ch;
-    std::vector<size_t> cols(padded);
+CSharpenFilter::CRowFilter::CRowFilter(const CSharpenFilter &f, int wideWidth, int channels,
+                                       int offX, int w)
+    : w_(f.weights_), channels_(channels), samples_(static_cast<ptrdiff_t>(w) * channels) {
+    // Source column of each padded column, with the edge of the widened
+    // image repeated where the image itself ends.
+    const size_t padded = static_cast<size_t>(w + 4) * channels;
+    cols_.resize(padded);
     for (size_t i = 0; i < padded; ++i) {
-        const int x = std::clamp(static_cast<int>(i / ch) - 2 + offX, 0, wide.width - 1);
-        cols[i] = static_cast<size_t>(x) * ch + i % ch;
+        const int x = std::clamp(static_cast<int>(i / channels) - 2 + offX, 0, wideWidth - 1);
+        cols_[i] = static_cast<size_t>(x) * channels + i % channels;
     }
-    // The kernel is symmetric, so rows at equal distance are summed first
-    // (sums[d] for distance d) and each tap weight is applied once to the
-    // pair of columns at equal distance: contiguous loops the compiler can
-    // vectorise.
-    std::vector<int32_t> sums[3];
-    for (auto &v : sums)
+    for (auto &v : sums_)
         v.resize(padded);
-    const int q[3][3] = {{Weight(0, 0), Weight(1, 0), Weight(2, 0)},
-                         {Weight(0, 1), Weight(1, 1), Weight(2, 1)},
-                         {Weight(0, 2), Weight(1, 2), Weight(2, 2)}};
-    const ptrdiff_t n = static_cast<ptrdiff_t>(w) * ch;
-    const ptrdiff_t c1 = ch, c2 = 2 * c1;
+}
+
+void CSharpenFilter::CRowFilter::Run(const uint16_t *const rows[5], uint16_t *out) {
+    // The kernel is symmetric, so rows at equal distance are summed first
+    // (sums_[d] for distance d), and the six distinct weights each multiply
+    // the sum of the places that share them: contiguous loops the compiler
+    // can vectorise.
+    const size_t padded = cols_.size();
     size_t span = 1;
+    for (size_t i = 0; i < padded; i += span) {
+        // Runs of consecutive source columns (all but the clamped edges) go
+        // through a plain contiguous loop.
+        span = 1;
+        while (i + span < padded && cols_[i + span] == cols_[i] + span)
+            ++span;
+        const size_t x = cols_[i];
+        for (size_t j = 0; j < span; ++j) {
+            sums_[0][i + j] = rows[2][x + j];
+            sums_[1][i + j] = rows[1][x + j] + rows[3][x + j];
+            sums_[2][i + j] = rows[0][x + j] + rows[4][x + j];
+        }
+    }
+    const int32_t centre = w_.Centre(), a = w_.a, b = w_.b, c = w_.c, d = w_.d, e = w_.e;
+    const ptrdiff_t c1 = channels_, c2 = 2 * c1;
+    const int32_t *s0 = sums_[0].data() + c2, *s1 = sums_[1].data() + c2,
+                  *s2 = sums_[2].data() + c2;
+    for (ptrdiff_t i = 0; i < samples_; ++i) {
+        const int32_t sum = centre * s0[i] + b * (s0[i - c1] + s0[i + c1] + s1[i]) +
+                            d * (s0[i - c2] + s0[i + c2] + s2[i]) + c * (s1[i - c1] + s1[i + c1]) +
+                            a * (s1[i - c2] + s1[i + c2] + s2[i - c1] + s2[i + c1]) +
+                            e * (s2[i - c2] + s2[i + c2]);
+        // Rounded division by 1000; anything below half a level is 0.
+        const int32_t v = sum <= 0 ? 0 : (sum + 500) / 1000;
+        out[i] = static_cast<uint16_t>(std::min(v, kMax12));
+    }
+}
+
+CWork12 CSharpenFilter::Apply(const CWork12 &wide, int offX, int offY, int w, int h) const {
+    CWork12 out(w, h, wide.channels);
+    CRowFilter rows(*this, wide.width, wide.channels, offX, w);
     for (int y = 0; y < h; ++y) {
-        const uint16_t *rows[5];
+        const uint16_t *around[5];
         for (int k = 0; k < 5; ++k)
-            rows[k] = wide.Row(std::clamp(y + offY + k - 2, 0, wide.height - 1));
-        for (size_t i = 0; i < padded; i += span) {
-            // Runs of consecutive source columns (all but the clamped edges)
-            // go through a plain contiguous loop.
-            span = 1;
-            while (i + span < padded && cols[i + span] == cols[i] + span)
-                ++span;
-            const size_t x = cols[i];
-            for (size_t j = 0; j < span; ++j) {
-                sums[0][i + j] = rows[2][x + j];
-                sums[1][i + j] = rows[1][x + j] + rows[3][x + j];
-                sums[2][i + j] = rows[0][x + j] + rows[4][x + j];
-            }
-        }
-        uint16_t *d = out.Row(y);
-        const int32_t *s0 = sums[0].data() + c2, *s1 = sums[1].data() + c2,
-                      *s2 = sums[2].data() + c2;
-        for (ptrdiff_t i = 0; i < n; ++i) {
-            const int32_t sum = q[0][0] * s0[i] + q[0][1] * (s0[i - c1] + s0[i + c1]) +
-                                q[0][2] * (s0[i - c2] + s0[i + c2]) + q[1][0] * s1[i] +
-                                q[1][1] * (s1[i - c1] + s1[i + c1]) +
-                                q[1][2] * (s1[i - c2] + s1[i + c2]) + q[2][0] * s2[i] +
-                                q[2][1] * (s2[i - c1] + s2[i + c1]) +
-                                q[2][2] * (s2[i - c2] + s2[i + c2]);
-            // Rounded division by 1000; anything below half a level is 0.
-            const int32_t v = sum <= 0 ? 0 : (sum + 500) / 1000;
-            d[i] = static_cast<uint16_t>(std::min(v, kMax12));
-        }
+            around[k] = wide.Row(std::clamp(y + offY + k - 2, 0, wide.height - 1));
+        rows.Run(around, out.Row(y));
     }
     return out;
 }

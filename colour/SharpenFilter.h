@@ -4,6 +4,8 @@
 #include "corvcolor.h"
 
 #include <array>
+#include <cstddef>
+#include <vector>
 
 namespace corvcolor {
 
@@ -31,6 +33,23 @@ struct CFilterDesign {
 
 class CSharpenFilter {
 public:
+    // The filter one row at a time: the w pixels from column offX of a
+    // widened image wideWidth pixels wide, whose edge columns repeat.
+    class CRowFilter {
+    public:
+        CRowFilter(const CSharpenFilter &f, int wideWidth, int channels, int offX, int w);
+        // rows: the five rows of the widened image from two above the output
+        // row to two below (the edge rows repeated where the image ends).
+        void Run(const uint16_t *const rows[5], uint16_t *out);
+
+    private:
+        CKernelWeights w_;
+        int channels_;
+        ptrdiff_t samples_;
+        std::vector<size_t> cols_;
+        std::vector<int32_t> sums_[3];
+    };
+
     static constexpr int kStrengths = 5;
     static constexpr int kFamilies = 4;
 

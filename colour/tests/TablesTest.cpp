@@ -74,20 +74,33 @@ TEST(ColourAdjust, CoefficientsAndRotation) {
     const CColourAdjust quarter(450, 0, 0);
     EXPECT_EQ(quarter.cosCoef, 0);
     EXPECT_EQ(quarter.sinCoef, 10000);
-    CWork12 img(1, 1, 3);
-    img.samples = {1000, CColourAdjust::kChromaCentre + 300, CColourAdjust::kChromaCentre};
-    quarter.Apply(img);
-    EXPECT_EQ(img.samples[0], 1000);
-    EXPECT_EQ(img.samples[1], CColourAdjust::kChromaCentre);
-    EXPECT_EQ(img.samples[2], CColourAdjust::kChromaCentre + 300);
-    quarter.Apply(img);  // (0, d) becomes (-d, 0)
-    EXPECT_EQ(img.samples[1], CColourAdjust::kChromaCentre - 300);
-    EXPECT_EQ(img.samples[2], CColourAdjust::kChromaCentre);
+    const uint16_t centre = CColourAdjust::kChromaCentre;
+    const uint16_t px[3] = {1000, static_cast<uint16_t>(centre + 300), centre};
+    uint16_t once[3], twice[3];
+    quarter.Apply(px, once);
+    EXPECT_EQ(once[0], 1000);
+    EXPECT_EQ(once[1], centre);
+    EXPECT_EQ(once[2], centre + 300);
+    quarter.Apply(once, twice);  // (0, d) becomes (-d, 0)
+    EXPECT_EQ(twice[1], centre - 300);
+    EXPECT_EQ(twice[2], centre);
     // Dark lightness clamps at 0.
-    CWork12 dark(1, 1, 3);
-    dark.samples = {4000, 0, 4095};
-    CColourAdjust(0, 0, -1000).Apply(dark);
-    EXPECT_EQ(dark.samples[0], 0);
+    const uint16_t bright[3] = {4000, 0, 4095};
+    uint16_t dark[3];
+    CColourAdjust(0, 0, -1000).Apply(bright, dark);
+    EXPECT_EQ(dark[0], 0);
+    // A tone table folded in front: levels 0..2048 stretched to 0..4095.
+    SC_PREVIEWPARAM p = colourtest::NeutralBlock(1, 1);
+    p.highlight = 128;
+    const CToneTable tone(p, 0);
+    CColourAdjust toned(0, 0, 0);
+    toned.FoldTone(&tone);
+    const uint16_t half[3] = {1024, 1024, 2000};
+    uint16_t stretched[3];
+    toned.Apply(half, stretched);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(stretched[c], tone[half[c]]) << c;
+    EXPECT_EQ(stretched[0], 2040);
 }
 
 TEST(ColourMatrix, FixedPointArithmetic) {
