@@ -37,6 +37,13 @@ public:
         out[1] = Scaled12(kCentreScaled + cosPart_[in[1]] - sinPart_[in[2]]);
         out[2] = Scaled12(kCentreScaled + sinPart_[in[1]] + cosPart_[in[2]]);
     }
+    // The same pixel reduced to its top 8 bits, as the conversion table
+    // takes it: the two roundings fold into one division.
+    void Apply8(const uint16_t *in, uint8_t *out) const {
+        out[0] = static_cast<uint8_t>(light_[in[0]] >> 4);
+        out[1] = Scaled8(kCentreScaled + cosPart_[in[1]] - sinPart_[in[2]]);
+        out[2] = Scaled8(kCentreScaled + sinPart_[in[1]] + cosPart_[in[2]]);
+    }
 
     int lightCoef = kScale;  // k
     int cosCoef = kScale;    // s cos(angle)
@@ -52,6 +59,12 @@ private:
     static uint16_t Scaled12(int32_t v) {
         const int32_t q = (std::max(v, 0) + kScale / 2) / kScale;
         return static_cast<uint16_t>(std::min(q, kMax12));
+    }
+
+    // Scaled12(v) >> 4: floor(floor(x / 10000) / 16) is floor(x / 160000).
+    static uint8_t Scaled8(int32_t v) {
+        const uint32_t q = static_cast<uint32_t>(std::max(v, 0) + kScale / 2) / (16u * kScale);
+        return static_cast<uint8_t>(std::min(q, 255u));
     }
 
     std::vector<uint16_t> light_;   // Scaled12(k * level)

@@ -27,6 +27,7 @@ CColourPipeline::CColourPipeline(const SC_PREVIEWPARAM &p, const CPreviewGeometr
     }
     filtered_.resize(areaSamples);
     cols_.resize(static_cast<size_t>(g.outWidth));
+    ycc_.resize(cols_.size() * 3);
     for (int x = 0; x < g.outWidth; ++x)
         cols_[x] = static_cast<size_t>(COutputWriter::SourceIndex(x, g.outWidth, g.area.width)) * 3;
 }
@@ -59,12 +60,10 @@ const uint16_t *CColourPipeline::AreaRow(const uint8_t *in, int y) {
     return filtered_.data();
 }
 
-void CColourPipeline::ConvertRow(const uint16_t *area, uint8_t *out) const {
-    for (size_t x = 0; x < cols_.size(); ++x) {
-        uint16_t v[3];
-        adjust_.Apply(area + cols_[x], v);
-        CConversionTable::Convert(v[0] >> 4, v[1] >> 4, v[2] >> 4, out + 3 * x);
-    }
+void CColourPipeline::ConvertRow(const uint16_t *area, uint8_t *out) {
+    for (size_t x = 0; x < cols_.size(); ++x)
+        adjust_.Apply8(area + cols_[x], &ycc_[3 * x]);
+    CConversionTable::ConvertPixels(ycc_.data(), cols_.size(), out);
 }
 
 void CColourPipeline::Run(const uint8_t *in, uint8_t *out) {

@@ -29,7 +29,7 @@ private:
     const uint16_t *AreaRow(const uint8_t *in, int y);
     // Row y of the widened area in 12 bits, from the ring of the last five.
     const uint16_t *WidenedRow(const uint8_t *in, int y);
-    void ConvertRow(const uint16_t *area, uint8_t *out) const;
+    void ConvertRow(const uint16_t *area, uint8_t *out);
 
     static constexpr int kRing = 5;
 
@@ -41,6 +41,7 @@ private:
     std::vector<uint16_t> ring_;
     int ringRows_[kRing];
     std::vector<uint16_t> filtered_;
+    std::vector<uint8_t> ycc_;  // the output row before the table conversion
 };
 
 }  // namespace corvcolor

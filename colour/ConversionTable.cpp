@@ -62,6 +62,48 @@ uint8_t ToByte(uint64_t weighted) {
     return static_cast<uint8_t>(std::min<uint64_t>(((weighted & kLaneMask) + 1024) >> 11, 255));
 }
 
+// The tetrahedron of a cell: walk from the base corner along the axes in
+// order of falling inner position. The order comes from a table indexed by
+// the three comparisons, so noisy images cost no mispredicted branches; each
+// entry also holds the node offsets of the two middle corners.
+struct Order {
+    uint8_t first, second, third;
+    uint16_t corner1, corner2;
+};
+
+constexpr Order MakeOrder(int first, int second, int third) {
+    constexpr int kStrides[3] = {CConversionTable::kGrid * CConversionTable::kGrid,
+                                 CConversionTable::kGrid, 1};
+    return {static_cast<uint8_t>(first), static_cast<uint8_t>(second), static_cast<uint8_t>(third),
+            static_cast<uint16_t>(kStrides[first]),
+            static_cast<uint16_t>(kStrides[first] + kStrides[second])};
+}
+
+constexpr Order kOrders[8] = {
+    MakeOrder(2, 1, 0),  // y < cb, cb < cr, y < cr
+    MakeOrder(0, 0, 0),  // impossible
+    MakeOrder(1, 2, 0),  // y < cb, cb >= cr, y < cr
+    MakeOrder(1, 0, 2),  // y < cb, cb >= cr, y >= cr
+    MakeOrder(2, 0, 1),  // y >= cb, cb < cr, y < cr
+    MakeOrder(0, 2, 1),  // y >= cb, cb < cr, y >= cr
+    MakeOrder(0, 0, 0),  // impossible
+    MakeOrder(0, 1, 2),  // y >= cb, cb >= cr, y >= cr
+};
+
+inline void ConvertOne(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {
+    using T = CConversionTable;
+    constexpr int kFar = T::Index(1, 1, 1);
+    const uint32_t f[3] = {y % T::kStep, cb % T::kStep, cr % T::kStep};
+    const Order o = kOrders[(f[0] >= f[1]) << 2 | (f[1] >= f[2]) << 1 | (f[0] >= f[2])];
+    const uint64_t *n0 = &kPacked[T::Index(y / T::kStep, cb / T::kStep, cr / T::kStep)];
+    const uint64_t sum = (T::kStep - f[o.first]) * n0[0] +
+                         (f[o.first] - f[o.second]) * n0[o.corner1] +
+                         (f[o.second] - f[o.third]) * n0[o.corner2] + f[o.third] * n0[kFar];
+    bgr[2] = ToByte(sum);
+    bgr[1] = ToByte(sum >> kLaneBits);
+    bgr[0] = ToByte(sum >> (2 * kLaneBits));
+}
+
 }  // namespace
 
 const CConversionTable::Table &CConversionTable::Nodes() {
@@ -69,35 +111,12 @@ const CConversionTable::Table &CConversionTable::Nodes() {
 }
 
 void CConversionTable::Convert(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {
-    // The tetrahedron of the cell that holds the point: walk from the base
-    // corner along the axes in order of falling inner position. The order
-    // comes from a table indexed by the three comparisons, so noisy images
-    // cost no mispredicted branches.
-    struct Order {
-        uint8_t first, second, third;
-    };
-    static constexpr Order kOrders[8] = {
-        {2, 1, 0},  // y < cb, cb < cr, y < cr
-        {0, 0, 0},  // impossible
-        {1, 2, 0},  // y < cb, cb >= cr, y < cr
-        {1, 0, 2},  // y < cb, cb >= cr, y >= cr
-        {2, 0, 1},  // y >= cb, cb < cr, y < cr
-        {0, 2, 1},  // y >= cb, cb < cr, y >= cr
-        {0, 0, 0},  // impossible
-        {0, 1, 2},  // y >= cb, cb >= cr, y >= cr
-    };
-    static constexpr int kStrides[3] = {kGrid * kGrid, kGrid, 1};
-    const uint32_t f[3] = {y % kStep, cb % kStep, cr % kStep};
-    const Order o = kOrders[(f[0] >= f[1]) << 2 | (f[1] >= f[2]) << 1 | (f[0] >= f[2])];
-    const uint64_t *n0 = &kPacked[Index(y / kStep, cb / kStep, cr / kStep)];
-    const uint64_t *n1 = n0 + kStrides[o.first];
-    const uint64_t *n2 = n1 + kStrides[o.second];
-    const uint64_t *n3 = n0 + kStrides[0] + kStrides[1] + kStrides[2];
-    const uint64_t sum = (kStep - f[o.first]) * *n0 + (f[o.first] - f[o.second]) * *n1 +
-                         (f[o.second] - f[o.third]) * *n2 + f[o.third] * *n3;
-    bgr[2] = ToByte(sum);
-    bgr[1] = ToByte(sum >> kLaneBits);
-    bgr[0] = ToByte(sum >> (2 * kLaneBits));
+    ConvertOne(y, cb, cr, bgr);
+}
+
+void CConversionTable::ConvertPixels(const uint8_t *ycc, size_t count, uint8_t *bgr) {
+    for (size_t i = 0; i < count; ++i)
+        ConvertOne(ycc[3 * i], ycc[3 * i + 1], ycc[3 * i + 2], bgr + 3 * i);
 }
 
 }  // namespace corvcolor

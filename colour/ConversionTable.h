@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace corvcolor {
@@ -27,6 +28,8 @@ public:
     // One pixel: 8-bit Y, Cb, Cr in; blue, green, red bytes out.
     static void Convert(const uint8_t *ycc, uint8_t *bgr) { Convert(ycc[0], ycc[1], ycc[2], bgr); }
     static void Convert(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr);
+    // count pixels of Y, Cb, Cr bytes to as many of blue, green, red.
+    static void ConvertPixels(const uint8_t *ycc, size_t count, uint8_t *bgr);
 };
 
 }  // namespace corvcolor

@@ -30,6 +30,49 @@ int Thousandths(double v) {
     return static_cast<int>(std::lround(v * 1000.0));
 }
 
+// The vertical half of the filter: n samples of the five rows from column
+// x on, as the row itself (s0) and the sums of the rows at distance 1 (s1)
+// and 2 (s2). 12-bit samples, so the sums fit 16 bits.
+void VerticalPass(const uint16_t *const rows[5], size_t x, size_t n, int16_t *__restrict s0,
+                  int16_t *__restrict s1, int16_t *__restrict s2) {
+    const uint16_t *__restrict r0 = rows[0] + x, *__restrict r1 = rows[1] + x,
+                               *__restrict r2 = rows[2] + x, *__restrict r3 = rows[3] + x,
+                               *__restrict r4 = rows[4] + x;
+    for (size_t j = 0; j < n; ++j) {
+        s0[j] = static_cast<int16_t>(r2[j]);
+        s1[j] = static_cast<int16_t>(r1[j] + r3[j]);
+        s2[j] = static_cast<int16_t>(r0[j] + r4[j]);
+    }
+}
+
+// The horizontal half of the filter over the vertical sums s0 (the row
+// itself), s1 and s2 (the rows at distance 1 and 2 on both sides), whose
+// places sharing a weight are added first. 16-bit lanes throughout: samples
+// are 12-bit, so every such group sums to at most 8 x 4095 < 2^15, and the
+// weights of the design table are a few thousand at most; only the products
+// widen to 32 bits. The sums are signed 16-bit like the output, so the
+// pointers say that they do not overlap, or the loop is not vectorised.
+void HorizontalPass(const CKernelWeights &w, ptrdiff_t c1, const int16_t *__restrict s0,
+                    const int16_t *__restrict s1, const int16_t *__restrict s2, ptrdiff_t n,
+                    uint16_t *__restrict out) {
+    const int16_t centre = static_cast<int16_t>(w.Centre()), a = static_cast<int16_t>(w.a),
+                  b = static_cast<int16_t>(w.b), c = static_cast<int16_t>(w.c),
+                  d = static_cast<int16_t>(w.d), e = static_cast<int16_t>(w.e);
+    const ptrdiff_t c2 = 2 * c1;
+    for (ptrdiff_t i = 0; i < n; ++i) {
+        const int16_t gb = static_cast<int16_t>(s0[i - c1] + s0[i + c1] + s1[i]);
+        const int16_t gd = static_cast<int16_t>(s0[i - c2] + s0[i + c2] + s2[i]);
+        const int16_t gc = static_cast<int16_t>(s1[i - c1] + s1[i + c1]);
+        const int16_t ga = static_cast<int16_t>(s1[i - c2] + s1[i + c2] + s2[i - c1] + s2[i + c1]);
+        const int16_t ge = static_cast<int16_t>(s2[i - c2] + s2[i + c2]);
+        const int32_t sum = centre * s0[i] + b * gb + d * gd + c * gc + a * ga + e * ge;
+        // Rounded division by 1000, clamped to 12 bits; anything below half
+        // a level is 0.
+        const uint32_t v = static_cast<uint32_t>(std::max(sum, -500) + 500) / 1000u;
+        out[i] = static_cast<uint16_t>(std::min(v, static_cast<uint32_t>(kMax12)));
+    }
+}
+
 }  // namespace
 
 bool CSharpenFilter::IsRequested(const SC_PREVIEWPARAM &p) {
@@ -88,12 +131,16 @@ CSharpenFilter::CRowFilter::CRowFilter(const CSharpenFilter &f, int wideWidth, i
                                        int offX, int w)
     : w_(f.weights_), channels_(channels), samples_(static_cast<ptrdiff_t>(w) * channels) {
     // Source column of each padded column, with the edge of the widened
-    // image repeated where the image itself ends.
+    // image repeated where the image itself ends, kept as runs of
+    // consecutive source columns (all but the clamped edges).
     const size_t padded = static_cast<size_t>(w + 4) * channels;
-    cols_.resize(padded);
     for (size_t i = 0; i < padded; ++i) {
         const int x = std::clamp(static_cast<int>(i / channels) - 2 + offX, 0, wideWidth - 1);
-        cols_[i] = static_cast<size_t>(x) * channels + i % channels;
+        const size_t col = static_cast<size_t>(x) * channels + i % channels;
+        if (!runs_.empty() && runs_.back().from + runs_.back().count == col)
+            ++runs_.back().count;
+        else
+            runs_.push_back({i, col, 1});
     }
     for (auto &v : sums_)
         v.resize(padded);
@@ -104,34 +151,12 @@ void CSharpenFilter::CRowFilter::Run(const uint16_t *const rows[5], uint16_t *ou
     // (sums_[d] for distance d), and the six distinct weights each multiply
     // the sum of the places that share them: contiguous loops the compiler
     // can vectorise.
-    const size_t padded = cols_.size();
-    size_t span = 1;
-    for (size_t i = 0; i < padded; i += span) {
-        // Runs of consecutive source columns (all but the clamped edges) go
-        // through a plain contiguous loop.
-        span = 1;
-        while (i + span < padded && cols_[i + span] == cols_[i] + span)
-            ++span;
-        const size_t x = cols_[i];
-        for (size_t j = 0; j < span; ++j) {
-            sums_[0][i + j] = rows[2][x + j];
-            sums_[1][i + j] = rows[1][x + j] + rows[3][x + j];
-            sums_[2][i + j] = rows[0][x + j] + rows[4][x + j];
-        }
-    }
-    const int32_t centre = w_.Centre(), a = w_.a, b = w_.b, c = w_.c, d = w_.d, e = w_.e;
-    const ptrdiff_t c1 = channels_, c2 = 2 * c1;
-    const int32_t *s0 = sums_[0].data() + c2, *s1 = sums_[1].data() + c2,
-                  *s2 = sums_[2].data() + c2;
-    for (ptrdiff_t i = 0; i < samples_; ++i) {
-        const int32_t sum = centre * s0[i] + b * (s0[i - c1] + s0[i + c1] + s1[i]) +
-                            d * (s0[i - c2] + s0[i + c2] + s2[i]) + c * (s1[i - c1] + s1[i + c1]) +
-                            a * (s1[i - c2] + s1[i + c2] + s2[i - c1] + s2[i + c1]) +
-                            e * (s2[i - c2] + s2[i + c2]);
-        // Rounded division by 1000; anything below half a level is 0.
-        const int32_t v = sum <= 0 ? 0 : (sum + 500) / 1000;
-        out[i] = static_cast<uint16_t>(std::min(v, kMax12));
-    }
+    for (const CSpan &r : runs_)
+        VerticalPass(rows, r.from, r.count, sums_[0].data() + r.to, sums_[1].data() + r.to,
+                     sums_[2].data() + r.to);
+    const ptrdiff_t c2 = 2 * channels_;
+    HorizontalPass(w_, channels_, sums_[0].data() + c2, sums_[1].data() + c2, sums_[2].data() + c2,
+                   samples_, out);
 }
 
 CWork12 CSharpenFilter::Apply(const CWork12 &wide, int offX, int offY, int w, int h) const {

@@ -46,8 +46,13 @@ public:
         CKernelWeights w_;
         int channels_;
         ptrdiff_t samples_;
-        std::vector<size_t> cols_;
-        std::vector<int32_t> sums_[3];
+        // Padded columns [to, to + count) come from columns [from, from +
+        // count) of the widened image.
+        struct CSpan {
+            size_t to, from, count;
+        };
+        std::vector<CSpan> runs_;
+        std::vector<int16_t> sums_[3];
     };
 
     static constexpr int kStrengths = 5;
