@@ -2,6 +2,7 @@
 
 #include "ToneTable.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace corvcolor {
@@ -12,8 +13,27 @@ namespace {
 constexpr int kInputLimit = 1000;
 constexpr double kRadiansPerHueUnit = 0.0034906585;  // 0.2 degree
 
+constexpr int32_t kCentreScaled = CColourAdjust::kChromaCentre * CColourAdjust::kScale;
+
 int Coef(double v) {
     return static_cast<int>(std::lround(v * CColourAdjust::kScale));
+}
+
+// Rounded division by kScale, clamped to 12 bits. Anything below zero ends
+// as 0 whichever way it rounds, so only the positive side needs rounding.
+// With the inputs limited, |coefficient| <= 40000 and |sample| <= 4095, so
+// every sum stays far inside 32 bits.
+int32_t Scaled12(int32_t v) {
+    return std::min((std::max(v, 0) + CColourAdjust::kScale / 2) / CColourAdjust::kScale, kMax12);
+}
+
+// Scaled12(v) >> 4 in one division: floor(floor(x / 10000) / 16) is
+// floor(x / 160000). The sign mask in place of a comparison keeps noisy
+// images free of mispredicted branches.
+uint8_t Scaled8(int32_t v) {
+    const uint32_t positive = static_cast<uint32_t>(v & ~(v >> 31));
+    return static_cast<uint8_t>(
+        std::min((positive + CColourAdjust::kScale / 2) / (16u * CColourAdjust::kScale), 255u));
 }
 
 }  // namespace
@@ -41,9 +61,23 @@ void CColourAdjust::FoldTone(const CToneTable *tone) {
     sinPart_.resize(kMax12 + 1);
     for (int n = 0; n <= kMax12; ++n) {
         const int32_t v = tone != nullptr ? (*tone)[static_cast<uint16_t>(n)] : n;
-        light_[n] = Scaled12(lightCoef * v);
+        light_[n] = static_cast<uint8_t>(Scaled12(lightCoef * v) >> 4);
         cosPart_[n] = cosCoef * (v - kChromaCentre);
         sinPart_[n] = sinCoef * (v - kChromaCentre);
+    }
+}
+
+void CColourAdjust::ApplyRow(const uint16_t *row, const size_t *offsets, size_t count,
+                             uint8_t *ycc) const {
+    // Table pointers in locals: the byte stores could alias the vectors.
+    const uint8_t *light = light_.data();
+    const int32_t *cosPart = cosPart_.data(), *sinPart = sinPart_.data();
+    for (size_t x = 0; x < count; ++x) {
+        const uint16_t *in = row + offsets[x];
+        uint8_t *out = ycc + 3 * x;
+        out[0] = light[in[0]];
+        out[1] = Scaled8(kCentreScaled + cosPart[in[1]] - sinPart[in[2]]);
+        out[2] = Scaled8(kCentreScaled + sinPart[in[1]] + cosPart[in[2]]);
     }
 }
 

@@ -61,8 +61,7 @@ const uint16_t *CColourPipeline::AreaRow(const uint8_t *in, int y) {
 }
 
 void CColourPipeline::ConvertRow(const uint16_t *area, uint8_t *out) {
-    for (size_t x = 0; x < cols_.size(); ++x)
-        adjust_.Apply8(area + cols_[x], &ycc_[3 * x]);
+    adjust_.ApplyRow(area, cols_.data(), cols_.size(), ycc_.data());
     CConversionTable::ConvertPixels(ycc_.data(), cols_.size(), out);
 }
 
