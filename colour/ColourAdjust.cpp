@@ -28,12 +28,15 @@ int32_t Scaled12(int32_t v) {
 }
 
 // Scaled12(v) >> 4 in one division: floor(floor(x / 10000) / 16) is
-// floor(x / 160000). The sign mask in place of a comparison keeps noisy
-// images free of mispredicted branches.
+// floor(x / 160000). Clamping the dividend instead of the quotient, and a
+// sign mask in place of a comparison, keep noisy images free of
+// mispredicted branches.
 uint8_t Scaled8(int32_t v) {
+    constexpr uint32_t kDivisor = 16u * CColourAdjust::kScale;
+    constexpr uint32_t kWhite = 255 * kDivisor - CColourAdjust::kScale / 2;
     const uint32_t positive = static_cast<uint32_t>(v & ~(v >> 31));
-    return static_cast<uint8_t>(
-        std::min((positive + CColourAdjust::kScale / 2) / (16u * CColourAdjust::kScale), 255u));
+    return static_cast<uint8_t>((std::min(positive, kWhite) + CColourAdjust::kScale / 2) /
+                                kDivisor);
 }
 
 }  // namespace

@@ -63,42 +63,42 @@ uint8_t ToByte(uint64_t weighted) {
 }
 
 // The tetrahedron of a cell: walk from the base corner along the axes in
-// order of falling inner position. The order comes from a table indexed by
-// the three comparisons, so noisy images cost no mispredicted branches; each
-// entry also holds the node offsets of the two middle corners.
+// order of falling inner position. The two middle corners come from a table
+// indexed by the three comparisons, so noisy images cost no mispredicted
+// branches; an entry is made from the first two axes of the walk.
 struct Order {
-    uint8_t first, second, third;
     uint16_t corner1, corner2;
 };
 
-constexpr Order MakeOrder(int first, int second, int third) {
+constexpr Order MakeOrder(int first, int second) {
     constexpr int kStrides[3] = {CConversionTable::kGrid * CConversionTable::kGrid,
                                  CConversionTable::kGrid, 1};
-    return {static_cast<uint8_t>(first), static_cast<uint8_t>(second), static_cast<uint8_t>(third),
-            static_cast<uint16_t>(kStrides[first]),
+    return {static_cast<uint16_t>(kStrides[first]),
             static_cast<uint16_t>(kStrides[first] + kStrides[second])};
 }
 
 constexpr Order kOrders[8] = {
-    MakeOrder(2, 1, 0),  // y < cb, cb < cr, y < cr
-    MakeOrder(0, 0, 0),  // impossible
-    MakeOrder(1, 2, 0),  // y < cb, cb >= cr, y < cr
-    MakeOrder(1, 0, 2),  // y < cb, cb >= cr, y >= cr
-    MakeOrder(2, 0, 1),  // y >= cb, cb < cr, y < cr
-    MakeOrder(0, 2, 1),  // y >= cb, cb < cr, y >= cr
-    MakeOrder(0, 0, 0),  // impossible
-    MakeOrder(0, 1, 2),  // y >= cb, cb >= cr, y >= cr
+    MakeOrder(2, 1),  // y < cb, cb < cr, y < cr
+    MakeOrder(0, 0),  // impossible
+    MakeOrder(1, 2),  // y < cb, cb >= cr, y < cr
+    MakeOrder(1, 0),  // y < cb, cb >= cr, y >= cr
+    MakeOrder(2, 0),  // y >= cb, cb < cr, y < cr
+    MakeOrder(0, 2),  // y >= cb, cb < cr, y >= cr
+    MakeOrder(0, 0),  // impossible
+    MakeOrder(0, 1),  // y >= cb, cb >= cr, y >= cr
 };
 
 inline void ConvertOne(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {
     using T = CConversionTable;
     constexpr int kFar = T::Index(1, 1, 1);
-    const uint32_t f[3] = {y % T::kStep, cb % T::kStep, cr % T::kStep};
-    const Order o = kOrders[(f[0] >= f[1]) << 2 | (f[1] >= f[2]) << 1 | (f[0] >= f[2])];
+    const uint32_t f0 = y % T::kStep, f1 = cb % T::kStep, f2 = cr % T::kStep;
+    const Order o = kOrders[(f0 >= f1) << 2 | (f1 >= f2) << 1 | (f0 >= f2)];
+    // The weights only need the positions sorted, not which axis has which.
+    const uint32_t hi = std::max({f0, f1, f2}), lo = std::min({f0, f1, f2});
+    const uint32_t mid = f0 + f1 + f2 - hi - lo;
     const uint64_t *n0 = &kPacked[T::Index(y / T::kStep, cb / T::kStep, cr / T::kStep)];
-    const uint64_t sum = (T::kStep - f[o.first]) * n0[0] +
-                         (f[o.first] - f[o.second]) * n0[o.corner1] +
-                         (f[o.second] - f[o.third]) * n0[o.corner2] + f[o.third] * n0[kFar];
+    const uint64_t sum = (T::kStep - hi) * n0[0] + (hi - mid) * n0[o.corner1] +
+                         (mid - lo) * n0[o.corner2] + lo * n0[kFar];
     bgr[2] = ToByte(sum);
     bgr[1] = ToByte(sum >> kLaneBits);
     bgr[0] = ToByte(sum >> (2 * kLaneBits));
