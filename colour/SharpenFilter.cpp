@@ -52,9 +52,11 @@ void VerticalPass(const uint16_t *const rows[5], size_t x, size_t n, int16_t *__
 // weights of the design table are a few thousand at most; only the products
 // widen to 32 bits. The sums are signed 16-bit like the output, so the
 // pointers say that they do not overlap, or the loop is not vectorised.
-void HorizontalPass(const CKernelWeights &w, ptrdiff_t c1, const int16_t *__restrict s0,
-                    const int16_t *__restrict s1, const int16_t *__restrict s2, ptrdiff_t n,
-                    uint16_t *__restrict out) {
+__attribute__((always_inline)) inline void HorizontalPass(const CKernelWeights &w, ptrdiff_t c1,
+                                                          const int16_t *__restrict s0,
+                                                          const int16_t *__restrict s1,
+                                                          const int16_t *__restrict s2, ptrdiff_t n,
+                                                          uint16_t *__restrict out) {
     const int16_t centre = static_cast<int16_t>(w.Centre()), a = static_cast<int16_t>(w.a),
                   b = static_cast<int16_t>(w.b), c = static_cast<int16_t>(w.c),
                   d = static_cast<int16_t>(w.d), e = static_cast<int16_t>(w.e);
@@ -71,6 +73,20 @@ void HorizontalPass(const CKernelWeights &w, ptrdiff_t c1, const int16_t *__rest
         const uint32_t v = static_cast<uint32_t>(std::max(sum, -500) + 500) / 1000u;
         out[i] = static_cast<uint16_t>(std::min(v, static_cast<uint32_t>(kMax12)));
     }
+}
+
+// The same loop compiled twice, for the baseline instruction set and for
+// processors with AVX2 (chosen once at run time); integer arithmetic, so
+// both give the same bytes.
+void HorizontalPlain(const CKernelWeights &w, ptrdiff_t c1, const int16_t *s0, const int16_t *s1,
+                     const int16_t *s2, ptrdiff_t n, uint16_t *out) {
+    HorizontalPass(w, c1, s0, s1, s2, n, out);
+}
+
+__attribute__((target("avx2"))) void HorizontalAvx2(const CKernelWeights &w, ptrdiff_t c1,
+                                                    const int16_t *s0, const int16_t *s1,
+                                                    const int16_t *s2, ptrdiff_t n, uint16_t *out) {
+    HorizontalPass(w, c1, s0, s1, s2, n, out);
 }
 
 }  // namespace
@@ -127,9 +143,20 @@ CSharpenFilter::CSharpenFilter(const CKernelWeights &w) : weights_(w) {
             kernel_[dy + 2][dx + 2] = quadrant[std::abs(dy)][std::abs(dx)];
 }
 
+CSharpenFilter::CIsa CSharpenFilter::BestIsa() {
+    static const CIsa best = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") ? CIsa::kAvx2 : CIsa::kPlain;
+    }();
+    return best;
+}
+
 CSharpenFilter::CRowFilter::CRowFilter(const CSharpenFilter &f, int wideWidth, int channels,
-                                       int offX, int w)
-    : w_(f.weights_), channels_(channels), samples_(static_cast<ptrdiff_t>(w) * channels) {
+                                       int offX, int w, CIsa isa)
+    : w_(f.weights_),
+      horizontal_(isa == CIsa::kAvx2 ? HorizontalAvx2 : HorizontalPlain),
+      channels_(channels),
+      samples_(static_cast<ptrdiff_t>(w) * channels) {
     // Source column of each padded column, with the edge of the widened
     // image repeated where the image itself ends, kept as runs of
     // consecutive source columns (all but the clamped edges).
@@ -155,8 +182,8 @@ void CSharpenFilter::CRowFilter::Run(const uint16_t *const rows[5], uint16_t *ou
         VerticalPass(rows, r.from, r.count, sums_[0].data() + r.to, sums_[1].data() + r.to,
                      sums_[2].data() + r.to);
     const ptrdiff_t c2 = 2 * channels_;
-    HorizontalPass(w_, channels_, sums_[0].data() + c2, sums_[1].data() + c2, sums_[2].data() + c2,
-                   samples_, out);
+    horizontal_(w_, channels_, sums_[0].data() + c2, sums_[1].data() + c2, sums_[2].data() + c2,
+                samples_, out);
 }
 
 CWork12 CSharpenFilter::Apply(const CWork12 &wide, int offX, int offY, int w, int h) const {
