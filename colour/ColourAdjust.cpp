@@ -1,6 +1,6 @@
 #include "ColourAdjust.h"
 
-#include "BitDepth.h"
+#include "ToneTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,6 +13,8 @@ namespace {
 constexpr int kInputLimit = 1000;
 constexpr double kRadiansPerHueUnit = 0.0034906585;  // 0.2 degree
 
+constexpr int32_t kCentreScaled = CColourAdjust::kChromaCentre * CColourAdjust::kScale;
+
 int Coef(double v) {
     return static_cast<int>(std::lround(v * CColourAdjust::kScale));
 }
@@ -21,9 +23,20 @@ int Coef(double v) {
 // as 0 whichever way it rounds, so only the positive side needs rounding.
 // With the inputs limited, |coefficient| <= 40000 and |sample| <= 4095, so
 // every sum stays far inside 32 bits.
-uint16_t Scaled12(int32_t v) {
-    const int32_t q = (std::max(v, 0) + CColourAdjust::kScale / 2) / CColourAdjust::kScale;
-    return static_cast<uint16_t>(std::min(q, kMax12));
+int32_t Scaled12(int32_t v) {
+    return std::min((std::max(v, 0) + CColourAdjust::kScale / 2) / CColourAdjust::kScale, kMax12);
+}
+
+// Scaled12(v) >> 4 in one division: floor(floor(x / 10000) / 16) is
+// floor(x / 160000). Clamping the dividend instead of the quotient, and a
+// sign mask in place of a comparison, keep noisy images free of
+// mispredicted branches.
+uint8_t Scaled8(int32_t v) {
+    constexpr uint32_t kDivisor = 16u * CColourAdjust::kScale;
+    constexpr uint32_t kWhite = 255 * kDivisor - CColourAdjust::kScale / 2;
+    const uint32_t positive = static_cast<uint32_t>(v & ~(v >> 31));
+    return static_cast<uint8_t>((std::min(positive, kWhite) + CColourAdjust::kScale / 2) /
+                                kDivisor);
 }
 
 }  // namespace
@@ -42,18 +55,32 @@ CColourAdjust::CColourAdjust(int hue, int saturation, int lightness) {
     lightCoef = Coef(k);
     cosCoef = Coef(s * std::cos(angle));
     sinCoef = Coef(s * std::sin(angle));
+    FoldTone(nullptr);
 }
 
-void CColourAdjust::Apply(CWork12 &img) const {
-    const int32_t centre = kChromaCentre * kScale;
-    uint16_t *p = img.samples.data();
-    const size_t n = img.samples.size();
-    for (size_t i = 0; i + 2 < n; i += 3) {
-        const int32_t d1 = p[i + 1] - kChromaCentre;
-        const int32_t d2 = p[i + 2] - kChromaCentre;
-        p[i] = Scaled12(lightCoef * p[i]);
-        p[i + 1] = Scaled12(centre + cosCoef * d1 - sinCoef * d2);
-        p[i + 2] = Scaled12(centre + sinCoef * d1 + cosCoef * d2);
+void CColourAdjust::FoldTone(const CToneTable *tone) {
+    light_.resize(kMax12 + 1);
+    cosPart_.resize(kMax12 + 1);
+    sinPart_.resize(kMax12 + 1);
+    for (int n = 0; n <= kMax12; ++n) {
+        const int32_t v = tone != nullptr ? (*tone)[static_cast<uint16_t>(n)] : n;
+        light_[n] = static_cast<uint8_t>(Scaled12(lightCoef * v) >> 4);
+        cosPart_[n] = cosCoef * (v - kChromaCentre);
+        sinPart_[n] = sinCoef * (v - kChromaCentre);
+    }
+}
+
+void CColourAdjust::ApplyRow(const uint16_t *row, const size_t *offsets, size_t count,
+                             uint8_t *ycc) const {
+    // Table pointers in locals: the byte stores could alias the vectors.
+    const uint8_t *light = light_.data();
+    const int32_t *cosPart = cosPart_.data(), *sinPart = sinPart_.data();
+    for (size_t x = 0; x < count; ++x) {
+        const uint16_t *in = row + offsets[x];
+        uint8_t *out = ycc + 3 * x;
+        out[0] = light[in[0]];
+        out[1] = Scaled8(kCentreScaled + cosPart[in[1]] - sinPart[in[2]]);
+        out[2] = Scaled8(kCentreScaled + sinPart[in[1]] + cosPart[in[2]]);
     }
 }
 

@@ -1,13 +1,21 @@
 #pragma once
 
-#include "WorkImage.h"
+#include "BitDepth.h"
 #include "corvcolor.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 namespace corvcolor {
 
+class CToneTable;
+
 // Hue, saturation and lightness in the 12-bit luminance/chroma working
 // format: channel 0 scaled by k, the chroma pair rotated and scaled about
-// neutral. Coefficients are integers in 1/10000.
+// neutral. Coefficients are integers in 1/10000. Every product of a
+// coefficient and a level is taken from tables over the 4096 levels, with
+// the tone table folded in front, so a pixel costs lookups and two sums.
 class CColourAdjust {
 public:
     static constexpr int kScale = 10000;
@@ -16,13 +24,27 @@ public:
     static constexpr int kChromaCentre = (128 * 4095 + 127) / 255;
 
     static bool IsRequested(const SC_PREVIEWPARAM &p);
+    // Neutral inputs give unit coefficients, and the adjustment is then the
+    // identity.
     CColourAdjust(int hue, int saturation, int lightness);
 
-    void Apply(CWork12 &img) const;
+    // Puts the tone table in front of the adjustment: ApplyRow then takes
+    // the levels before the tone step. Without one the tone step is the identity.
+    void FoldTone(const CToneTable *tone);
+
+    // The pixels that start at the given offsets into a row of 12-bit
+    // samples, each reduced to the top 8 bits of its three adjusted samples
+    // as the conversion table takes them.
+    void ApplyRow(const uint16_t *row, const size_t *offsets, size_t count, uint8_t *ycc) const;
 
     int lightCoef = kScale;  // k
     int cosCoef = kScale;    // s cos(angle)
     int sinCoef = 0;         // s sin(angle)
+
+private:
+    std::vector<uint8_t> light_;    // Scaled12(k * level) >> 4
+    std::vector<int32_t> cosPart_;  // s cos(angle) * (level - centre)
+    std::vector<int32_t> sinPart_;  // s sin(angle) * (level - centre)
 };
 
 }  // namespace corvcolor

@@ -40,9 +40,68 @@ constexpr CConversionTable::Table MakeTable() {
 constexpr CConversionTable::Table kTable = MakeTable();
 static_assert(sizeof(kTable) == 215622, "three 16-bit values per node, no padding");
 
+// The three channels of a node side by side in one word, 21 bits each: the
+// weights are non-negative and sum to 8, so a weighted sum of four packed
+// nodes is four multiplications and no channel carries into the next
+// (8 x 65535 < 2^21).
+constexpr int kLaneBits = 21;
+constexpr uint64_t kLaneMask = (uint64_t{1} << kLaneBits) - 1;
+
+constexpr std::array<uint64_t, CConversionTable::kNodes> MakePacked() {
+    std::array<uint64_t, CConversionTable::kNodes> t{};
+    for (int i = 0; i < CConversionTable::kNodes; ++i)
+        t[i] = kTable[i].r | uint64_t{kTable[i].g} << kLaneBits |
+               uint64_t{kTable[i].b} << (2 * kLaneBits);
+    return t;
+}
+
+constexpr std::array<uint64_t, CConversionTable::kNodes> kPacked = MakePacked();
+
 // Sum of four nodes weighted by eighths (8 x 8.8 fixed point) back to a byte.
-uint8_t ToByte(uint32_t weighted) {
-    return static_cast<uint8_t>(std::min<uint32_t>((weighted + 1024) >> 11, 255));
+uint8_t ToByte(uint64_t weighted) {
+    return static_cast<uint8_t>(std::min<uint64_t>(((weighted & kLaneMask) + 1024) >> 11, 255));
+}
+
+// The tetrahedron of a cell: walk from the base corner along the axes in
+// order of falling inner position. The two middle corners come from a table
+// indexed by the three comparisons, so noisy images cost no mispredicted
+// branches; an entry is made from the first two axes of the walk.
+struct Order {
+    uint16_t corner1, corner2;
+};
+
+constexpr Order MakeOrder(int first, int second) {
+    constexpr int kStrides[3] = {CConversionTable::kGrid * CConversionTable::kGrid,
+                                 CConversionTable::kGrid, 1};
+    return {static_cast<uint16_t>(kStrides[first]),
+            static_cast<uint16_t>(kStrides[first] + kStrides[second])};
+}
+
+constexpr Order kOrders[8] = {
+    MakeOrder(2, 1),  // y < cb, cb < cr, y < cr
+    MakeOrder(0, 0),  // impossible
+    MakeOrder(1, 2),  // y < cb, cb >= cr, y < cr
+    MakeOrder(1, 0),  // y < cb, cb >= cr, y >= cr
+    MakeOrder(2, 0),  // y >= cb, cb < cr, y < cr
+    MakeOrder(0, 2),  // y >= cb, cb < cr, y >= cr
+    MakeOrder(0, 0),  // impossible
+    MakeOrder(0, 1),  // y >= cb, cb >= cr, y >= cr
+};
+
+inline void ConvertOne(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {
+    using T = CConversionTable;
+    constexpr int kFar = T::Index(1, 1, 1);
+    const uint32_t f0 = y % T::kStep, f1 = cb % T::kStep, f2 = cr % T::kStep;
+    const Order o = kOrders[(f0 >= f1) << 2 | (f1 >= f2) << 1 | (f0 >= f2)];
+    // The weights only need the positions sorted, not which axis has which.
+    const uint32_t hi = std::max({f0, f1, f2}), lo = std::min({f0, f1, f2});
+    const uint32_t mid = f0 + f1 + f2 - hi - lo;
+    const uint64_t *n0 = &kPacked[T::Index(y / T::kStep, cb / T::kStep, cr / T::kStep)];
+    const uint64_t sum = (T::kStep - hi) * n0[0] + (hi - mid) * n0[o.corner1] +
+                         (mid - lo) * n0[o.corner2] + lo * n0[kFar];
+    bgr[2] = ToByte(sum);
+    bgr[1] = ToByte(sum >> kLaneBits);
+    bgr[0] = ToByte(sum >> (2 * kLaneBits));
 }
 
 }  // namespace
@@ -51,51 +110,13 @@ const CConversionTable::Table &CConversionTable::Nodes() {
     return kTable;
 }
 
-void CConversionTable::Convert(const uint8_t *ycc, uint8_t *bgr) {
-    // The tetrahedron of the cell that holds the point: walk from the base
-    // corner along the axes in order of falling inner position. The order
-    // comes from a table indexed by the three comparisons, so noisy images
-    // cost no mispredicted branches.
-    struct Order {
-        uint8_t first, second, third;
-    };
-    static constexpr Order kOrders[8] = {
-        {2, 1, 0},  // y < cb, cb < cr, y < cr
-        {0, 0, 0},  // impossible
-        {1, 2, 0},  // y < cb, cb >= cr, y < cr
-        {1, 0, 2},  // y < cb, cb >= cr, y >= cr
-        {2, 0, 1},  // y >= cb, cb < cr, y < cr
-        {0, 2, 1},  // y >= cb, cb < cr, y >= cr
-        {0, 0, 0},  // impossible
-        {0, 1, 2},  // y >= cb, cb >= cr, y >= cr
-    };
-    static constexpr int kStrides[3] = {kGrid * kGrid, kGrid, 1};
-    const int f[3] = {ycc[0] % kStep, ycc[1] % kStep, ycc[2] % kStep};
-    const Order o = kOrders[(f[0] >= f[1]) << 2 | (f[1] >= f[2]) << 1 | (f[0] >= f[2])];
-    const int base = Index(ycc[0] / kStep, ycc[1] / kStep, ycc[2] / kStep);
-    const Node &n0 = kTable[base];
-    const Node &n1 = kTable[base + kStrides[o.first]];
-    const Node &n2 = kTable[base + kStrides[o.first] + kStrides[o.second]];
-    const Node &n3 = kTable[base + kStrides[0] + kStrides[1] + kStrides[2]];
-    const uint32_t w0 = kStep - f[o.first];
-    const uint32_t w1 = f[o.first] - f[o.second];
-    const uint32_t w2 = f[o.second] - f[o.third];
-    const uint32_t w3 = f[o.third];
-    bgr[2] = ToByte(w0 * n0.r + w1 * n1.r + w2 * n2.r + w3 * n3.r);
-    bgr[1] = ToByte(w0 * n0.g + w1 * n1.g + w2 * n2.g + w3 * n3.g);
-    bgr[0] = ToByte(w0 * n0.b + w1 * n1.b + w2 * n2.b + w3 * n3.b);
+void CConversionTable::Convert(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {
+    ConvertOne(y, cb, cr, bgr);
 }
 
-CImage8 CConversionTable::Convert(const CWork12 &img) {
-    CImage8 out(img.width, img.height, 3);
-    const size_t n = img.samples.size();
-    for (size_t i = 0; i + 2 < n; i += 3) {
-        const uint8_t ycc[3] = {static_cast<uint8_t>(img.samples[i] >> 4),
-                                static_cast<uint8_t>(img.samples[i + 1] >> 4),
-                                static_cast<uint8_t>(img.samples[i + 2] >> 4)};
-        Convert(ycc, &out.samples[i]);
-    }
-    return out;
+void CConversionTable::ConvertPixels(const uint8_t *ycc, size_t count, uint8_t *bgr) {
+    for (size_t i = 0; i < count; ++i)
+        ConvertOne(ycc[3 * i], ycc[3 * i + 1], ycc[3 * i + 2], bgr + 3 * i);
 }
 
 }  // namespace corvcolor

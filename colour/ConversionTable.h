@@ -1,8 +1,7 @@
 #pragma once
 
-#include "WorkImage.h"
-
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace corvcolor {
@@ -27,9 +26,10 @@ public:
     static constexpr int Index(int i, int j, int k) { return i * kGrid * kGrid + j * kGrid + k; }
 
     // One pixel: 8-bit Y, Cb, Cr in; blue, green, red bytes out.
-    static void Convert(const uint8_t *ycc, uint8_t *bgr);
-    // Whole 12-bit working image to 8-bit BGR.
-    static CImage8 Convert(const CWork12 &img);
+    static void Convert(const uint8_t *ycc, uint8_t *bgr) { Convert(ycc[0], ycc[1], ycc[2], bgr); }
+    static void Convert(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr);
+    // count pixels of Y, Cb, Cr bytes to as many of blue, green, red.
+    static void ConvertPixels(const uint8_t *ycc, size_t count, uint8_t *bgr);
 };
 
 }  // namespace corvcolor

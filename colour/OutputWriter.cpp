@@ -4,15 +4,6 @@
 #include <vector>
 
 namespace corvcolor {
-namespace {
-
-// Centre of output cell i mapped back into n source cells.
-int SourceIndex(int64_t i, int64_t outCount, int64_t n) {
-    return static_cast<int>((2 * i + 1) * n / (2 * outCount));
-}
-
-}  // namespace
-
 void COutputWriter::Write(const CImage8 &img, const CPreviewGeometry &geom, uint8_t *out) {
     const int ch = img.channels;
     const size_t rowBytes = geom.OutRowBytes();

@@ -1,9 +1,8 @@
 #include "Preview.h"
 
 #include "BitDepth.h"
-#include "ColourAdjust.h"
 #include "ColourMatrix.h"
-#include "ConversionTable.h"
+#include "ColourPipeline.h"
 #include "OutputWriter.h"
 #include "PreviewGeometry.h"
 #include "SharpenFilter.h"
@@ -62,12 +61,7 @@ int CPreview::Colour(uint8_t *out, const uint8_t *in, const SC_PREVIEWPARAM &p) 
     CPreviewGeometry g;
     if (!PrepareToned(p, 3, g))
         return -1;
-    CWork12 area = FilteredArea12(p, g, in);
-    if (CToneTable::IsRequested(p))
-        ApplyTable(CToneTable(p, 0), area);
-    if (CColourAdjust::IsRequested(p))
-        CColourAdjust(p.adjust1, p.adjust2, p.adjust3).Apply(area);
-    COutputWriter::Write(CConversionTable::Convert(area), g, out);
+    CColourPipeline(p, g).Run(in, out);
     return 0;
 }
 

@@ -64,13 +64,26 @@ size_t CPreviewGeometry::OutRowBytes() const {
 template <typename T, typename Convert>
 CWorkImage<T> CPreviewGeometry::Cut(const uint8_t *in, Convert convert) const {
     CWorkImage<T> img(widened.width, widened.height, channels);
-    const size_t srcRow = static_cast<size_t>(srcWidth) * channels;
     for (int y = 0; y < widened.height; ++y) {
-        const uint8_t *s = in + static_cast<size_t>(widened.top + y) * srcRow +
-                           static_cast<size_t>(widened.left) * channels;
+        const uint8_t *s = WidenedRow(in, y);
         std::transform(s, s + img.RowSamples(), img.Row(y), convert);
     }
     return img;
+}
+
+const uint8_t *CPreviewGeometry::WidenedRow(const uint8_t *in, int y) const {
+    const size_t srcRow = static_cast<size_t>(srcWidth) * channels;
+    return in + static_cast<size_t>(widened.top + y) * srcRow +
+           static_cast<size_t>(widened.left) * channels;
+}
+
+std::array<uint16_t, 256> CPreviewGeometry::To12Table(const uint16_t *curve) {
+    std::array<uint16_t, 256> lut;
+    for (int v = 0; v < 256; ++v) {
+        const uint16_t v12 = To12(static_cast<uint8_t>(v));
+        lut[v] = curve != nullptr ? ApplyCurve(curve, v12) : v12;
+    }
+    return lut;
 }
 
 CImage8 CPreviewGeometry::Cut8(const uint8_t *in) const {
@@ -79,11 +92,7 @@ CImage8 CPreviewGeometry::Cut8(const uint8_t *in) const {
 
 CWork12 CPreviewGeometry::Cut12(const uint8_t *in, const uint16_t *curve) const {
     // Conversion and curve folded into one table over the 256 input levels.
-    std::array<uint16_t, 256> lut;
-    for (int v = 0; v < 256; ++v) {
-        const uint16_t v12 = To12(static_cast<uint8_t>(v));
-        lut[v] = curve != nullptr ? ApplyCurve(curve, v12) : v12;
-    }
+    const std::array<uint16_t, 256> lut = To12Table(curve);
     return Cut<uint16_t>(in, [&lut](uint8_t v) { return lut[v]; });
 }
 

@@ -3,6 +3,8 @@
 #include "WorkImage.h"
 #include "corvcolor.h"
 
+#include <array>
+
 namespace corvcolor {
 
 struct CRect {
@@ -43,6 +45,11 @@ public:
     // the latter through the caller's tone curve when one is given.
     CImage8 Cut8(const uint8_t *in) const;
     CWork12 Cut12(const uint8_t *in, const uint16_t *curve = nullptr) const;
+
+    // First sample of row y of the widened area in the source image.
+    const uint8_t *WidenedRow(const uint8_t *in, int y) const;
+    // 8-bit samples to 12 bits and through the curve, when one is given.
+    static std::array<uint16_t, 256> To12Table(const uint16_t *curve);
 
 private:
     template <typename T, typename Convert>

@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
-#include <vector>
 
 namespace corvcolor {
 namespace {
@@ -30,6 +28,65 @@ constexpr int kDefaultStrength = 2;
 
 int Thousandths(double v) {
     return static_cast<int>(std::lround(v * 1000.0));
+}
+
+// The vertical half of the filter: n samples of the five rows from column
+// x on, as the row itself (s0) and the sums of the rows at distance 1 (s1)
+// and 2 (s2). 12-bit samples, so the sums fit 16 bits.
+void VerticalPass(const uint16_t *const rows[5], size_t x, size_t n, int16_t *__restrict s0,
+                  int16_t *__restrict s1, int16_t *__restrict s2) {
+    const uint16_t *__restrict r0 = rows[0] + x, *__restrict r1 = rows[1] + x,
+                               *__restrict r2 = rows[2] + x, *__restrict r3 = rows[3] + x,
+                               *__restrict r4 = rows[4] + x;
+    for (size_t j = 0; j < n; ++j) {
+        s0[j] = static_cast<int16_t>(r2[j]);
+        s1[j] = static_cast<int16_t>(r1[j] + r3[j]);
+        s2[j] = static_cast<int16_t>(r0[j] + r4[j]);
+    }
+}
+
+// The horizontal half of the filter over the vertical sums s0 (the row
+// itself), s1 and s2 (the rows at distance 1 and 2 on both sides), whose
+// places sharing a weight are added first. 16-bit lanes throughout: samples
+// are 12-bit, so every such group sums to at most 8 x 4095 < 2^15, and the
+// weights of the design table are a few thousand at most; only the products
+// widen to 32 bits. The sums are signed 16-bit like the output, so the
+// pointers say that they do not overlap, or the loop is not vectorised.
+__attribute__((always_inline)) inline void HorizontalPass(const CKernelWeights &w, ptrdiff_t c1,
+                                                          const int16_t *__restrict s0,
+                                                          const int16_t *__restrict s1,
+                                                          const int16_t *__restrict s2, ptrdiff_t n,
+                                                          uint16_t *__restrict out) {
+    const int16_t centre = static_cast<int16_t>(w.Centre()), a = static_cast<int16_t>(w.a),
+                  b = static_cast<int16_t>(w.b), c = static_cast<int16_t>(w.c),
+                  d = static_cast<int16_t>(w.d), e = static_cast<int16_t>(w.e);
+    const ptrdiff_t c2 = 2 * c1;
+    for (ptrdiff_t i = 0; i < n; ++i) {
+        const int16_t gb = static_cast<int16_t>(s0[i - c1] + s0[i + c1] + s1[i]);
+        const int16_t gd = static_cast<int16_t>(s0[i - c2] + s0[i + c2] + s2[i]);
+        const int16_t gc = static_cast<int16_t>(s1[i - c1] + s1[i + c1]);
+        const int16_t ga = static_cast<int16_t>(s1[i - c2] + s1[i + c2] + s2[i - c1] + s2[i + c1]);
+        const int16_t ge = static_cast<int16_t>(s2[i - c2] + s2[i + c2]);
+        const int32_t sum = centre * s0[i] + b * gb + d * gd + c * gc + a * ga + e * ge;
+        // Rounded division by 1000, clamped to 12 bits; anything below half
+        // a level is 0.
+        const uint32_t v = static_cast<uint32_t>(std::max(sum, -500) + 500) / 1000u;
+        out[i] = static_cast<uint16_t>(std::min(v, static_cast<uint32_t>(kMax12)));
+    }
+}
+
+// The same loop compiled twice, for the baseline instruction set and for
+// processors with AVX2 (chosen once at run time); integer arithmetic, so
+// both give the same bytes.
+void HorizontalPlain(const CKernelWeights &w, ptrdiff_t c1, const int16_t *s0, const int16_t *s1,
+                     const int16_t *s2, ptrdiff_t n, uint16_t *out) {
+    HorizontalPass(w, c1, s0, s1, s2, n, out);
+}
+
+__attribute__((target("avx2"))) void HorizontalAvx2(const CKernelWeights &w, ptrdiff_t c1,
+                                                    const int16_t *s0, const int16_t *s1,
+                                                    const int16_t *s2, ptrdiff_t n, uint16_t *out) {
+    HorizontalPass(w, c1, s0, s1, s2, n, out);
 }
 
 }  // namespace
@@ -86,61 +143,57 @@ CSharpenFilter::CSharpenFilter(const CKernelWeights &w) : weights_(w) {
             kernel_[dy + 2][dx + 2] = quadrant[std::abs(dy)][std::abs(dx)];
 }
 
-CWork12 CSharpenFilter::Apply(const CWork12 &wide, int offX, int offY, int w, int h) const {
-    const int ch = wide.channels;
-    CWork12 out(w, h, ch);
-    // Source column of each padded column, with the edge of `wide` repeated
-    // where the image itself ends.
-    const size_t padded = static_cast<size_t>(w + 4) * ch;
-    std::vector<size_t> cols(padded);
+CSharpenFilter::CIsa CSharpenFilter::BestIsa() {
+    static const CIsa best = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") ? CIsa::kAvx2 : CIsa::kPlain;
+    }();
+    return best;
+}
+
+CSharpenFilter::CRowFilter::CRowFilter(const CSharpenFilter &f, int wideWidth, int channels,
+                                       int offX, int w, CIsa isa)
+    : w_(f.weights_),
+      horizontal_(isa == CIsa::kAvx2 ? HorizontalAvx2 : HorizontalPlain),
+      channels_(channels),
+      samples_(static_cast<ptrdiff_t>(w) * channels) {
+    // Source column of each padded column, with the edge of the widened
+    // image repeated where the image itself ends, kept as runs of
+    // consecutive source columns (all but the clamped edges).
+    const size_t padded = static_cast<size_t>(w + 4) * channels;
     for (size_t i = 0; i < padded; ++i) {
-        const int x = std::clamp(static_cast<int>(i / ch) - 2 + offX, 0, wide.width - 1);
-        cols[i] = static_cast<size_t>(x) * ch + i % ch;
+        const int x = std::clamp(static_cast<int>(i / channels) - 2 + offX, 0, wideWidth - 1);
+        const size_t col = static_cast<size_t>(x) * channels + i % channels;
+        if (!runs_.empty() && runs_.back().from + runs_.back().count == col)
+            ++runs_.back().count;
+        else
+            runs_.push_back({i, col, 1});
     }
-    // The kernel is symmetric, so rows at equal distance are summed first
-    // (sums[d] for distance d) and each tap weight is applied once to the
-    // pair of columns at equal distance: contiguous loops the compiler can
-    // vectorise.
-    std::vector<int32_t> sums[3];
-    for (auto &v : sums)
+    for (auto &v : sums_)
         v.resize(padded);
-    const int q[3][3] = {{Weight(0, 0), Weight(1, 0), Weight(2, 0)},
-                         {Weight(0, 1), Weight(1, 1), Weight(2, 1)},
-                         {Weight(0, 2), Weight(1, 2), Weight(2, 2)}};
-    const ptrdiff_t n = static_cast<ptrdiff_t>(w) * ch;
-    const ptrdiff_t c1 = ch, c2 = 2 * c1;
-    size_t span = 1;
+}
+
+void CSharpenFilter::CRowFilter::Run(const uint16_t *const rows[5], uint16_t *out) {
+    // The kernel is symmetric, so rows at equal distance are summed first
+    // (sums_[d] for distance d), and the six distinct weights each multiply
+    // the sum of the places that share them: contiguous loops the compiler
+    // can vectorise.
+    for (const CSpan &r : runs_)
+        VerticalPass(rows, r.from, r.count, sums_[0].data() + r.to, sums_[1].data() + r.to,
+                     sums_[2].data() + r.to);
+    const ptrdiff_t c2 = 2 * channels_;
+    horizontal_(w_, channels_, sums_[0].data() + c2, sums_[1].data() + c2, sums_[2].data() + c2,
+                samples_, out);
+}
+
+CWork12 CSharpenFilter::Apply(const CWork12 &wide, int offX, int offY, int w, int h) const {
+    CWork12 out(w, h, wide.channels);
+    CRowFilter rows(*this, wide.width, wide.channels, offX, w);
     for (int y = 0; y < h; ++y) {
-        const uint16_t *rows[5];
+        const uint16_t *around[5];
         for (int k = 0; k < 5; ++k)
-            rows[k] = wide.Row(std::clamp(y + offY + k - 2, 0, wide.height - 1));
-        for (size_t i = 0; i < padded; i += span) {
-            // Runs of consecutive source columns (all but the clamped edges)
-            // go through a plain contiguous loop.
-            span = 1;
-            while (i + span < padded && cols[i + span] == cols[i] + span)
-                ++span;
-            const size_t x = cols[i];
-            for (size_t j = 0; j < span; ++j) {
-                sums[0][i + j] = rows[2][x + j];
-                sums[1][i + j] = rows[1][x + j] + rows[3][x + j];
-                sums[2][i + j] = rows[0][x + j] + rows[4][x + j];
-            }
-        }
-        uint16_t *d = out.Row(y);
-        const int32_t *s0 = sums[0].data() + c2, *s1 = sums[1].data() + c2,
-                      *s2 = sums[2].data() + c2;
-        for (ptrdiff_t i = 0; i < n; ++i) {
-            const int32_t sum = q[0][0] * s0[i] + q[0][1] * (s0[i - c1] + s0[i + c1]) +
-                                q[0][2] * (s0[i - c2] + s0[i + c2]) + q[1][0] * s1[i] +
-                                q[1][1] * (s1[i - c1] + s1[i + c1]) +
-                                q[1][2] * (s1[i - c2] + s1[i + c2]) + q[2][0] * s2[i] +
-                                q[2][1] * (s2[i - c1] + s2[i + c1]) +
-                                q[2][2] * (s2[i - c2] + s2[i + c2]);
-            // Rounded division by 1000; anything below half a level is 0.
-            const int32_t v = sum <= 0 ? 0 : (sum + 500) / 1000;
-            d[i] = static_cast<uint16_t>(std::min(v, kMax12));
-        }
+            around[k] = wide.Row(std::clamp(y + offY + k - 2, 0, wide.height - 1));
+        rows.Run(around, out.Row(y));
     }
     return out;
 }

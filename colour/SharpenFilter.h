@@ -4,6 +4,8 @@
 #include "corvcolor.h"
 
 #include <array>
+#include <cstddef>
+#include <vector>
 
 namespace corvcolor {
 
@@ -31,6 +33,39 @@ struct CFilterDesign {
 
 class CSharpenFilter {
 public:
+    // Instruction sets the row filter's inner loop is built for; every one
+    // gives the same bytes.
+    enum class CIsa { kPlain, kAvx2 };
+    // The best one this processor runs.
+    static CIsa BestIsa();
+
+    // The filter one row at a time: the w pixels from column offX of a
+    // widened image wideWidth pixels wide, whose edge columns repeat.
+    class CRowFilter {
+    public:
+        CRowFilter(const CSharpenFilter &f, int wideWidth, int channels, int offX, int w,
+                   CIsa isa = BestIsa());
+        // rows: the five rows of the widened image from two above the output
+        // row to two below (the edge rows repeated where the image ends).
+        void Run(const uint16_t *const rows[5], uint16_t *out);
+
+    private:
+        using Pass = void (*)(const CKernelWeights &, ptrdiff_t, const int16_t *, const int16_t *,
+                              const int16_t *, ptrdiff_t, uint16_t *);
+
+        CKernelWeights w_;
+        Pass horizontal_;
+        int channels_;
+        ptrdiff_t samples_;
+        // Padded columns [to, to + count) come from columns [from, from +
+        // count) of the widened image.
+        struct CSpan {
+            size_t to, from, count;
+        };
+        std::vector<CSpan> runs_;
+        std::vector<int16_t> sums_[3];
+    };
+
     static constexpr int kStrengths = 5;
     static constexpr int kFamilies = 4;
 

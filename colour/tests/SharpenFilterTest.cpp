@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <vector>
 
 using corvcolor::CFilterDesign;
 using corvcolor::CKernelWeights;
@@ -73,6 +75,39 @@ TEST(SharpenFilter, StrengthOutsideTheTableCountsAsTwo) {
     for (int s : {-1, 5, 1000})
         for (int family = 0; family < 4; ++family)
             EXPECT_EQ(&CSharpenFilter::Entry(family, s), &CSharpenFilter::Entry(family, 2));
+}
+
+// The inner loop built for each instruction set gives the plain loop's
+// bytes, for every kernel of the table, any row width and channel count
+// (odd widths leave tails after the vector steps) and samples up to 4095.
+TEST(SharpenFilter, EveryInstructionSetFiltersAlike) {
+    if (CSharpenFilter::BestIsa() == CSharpenFilter::CIsa::kPlain)
+        GTEST_SKIP() << "this processor runs the plain loop only";
+    std::mt19937 rng(12);
+    for (int family = 0; family < CSharpenFilter::kFamilies; ++family)
+        for (int strength = 0; strength < CSharpenFilter::kStrengths; ++strength)
+            for (int round = 0; round < 8; ++round) {
+                const int ch = round % 2 == 0 ? 3 : 1;
+                const int wide = 1 + static_cast<int>(rng() % 90);
+                const int w = 1 + static_cast<int>(rng() % static_cast<unsigned>(wide));
+                const int offX = static_cast<int>(rng() % static_cast<unsigned>(wide - w + 1));
+                std::vector<uint16_t> rows[5];
+                const uint16_t *around[5];
+                for (int k = 0; k < 5; ++k) {
+                    rows[k].resize(static_cast<size_t>(wide) * ch);
+                    for (auto &v : rows[k])
+                        v = static_cast<uint16_t>(round < 4 ? rng() % 4096 : (rng() % 2) * 4095);
+                    around[k] = rows[k].data();
+                }
+                const CSharpenFilter f = FilterOf(family, strength);
+                std::vector<uint16_t> plain(static_cast<size_t>(w) * ch),
+                    simd(static_cast<size_t>(w) * ch);
+                CSharpenFilter::CRowFilter(f, wide, ch, offX, w, CSharpenFilter::CIsa::kPlain)
+                    .Run(around, plain.data());
+                CSharpenFilter::CRowFilter(f, wide, ch, offX, w, CSharpenFilter::BestIsa())
+                    .Run(around, simd.data());
+                ASSERT_EQ(plain, simd) << family << "/" << strength << " width " << w;
+            }
 }
 
 }  // namespace

@@ -74,20 +74,37 @@ TEST(ColourAdjust, CoefficientsAndRotation) {
     const CColourAdjust quarter(450, 0, 0);
     EXPECT_EQ(quarter.cosCoef, 0);
     EXPECT_EQ(quarter.sinCoef, 10000);
-    CWork12 img(1, 1, 3);
-    img.samples = {1000, CColourAdjust::kChromaCentre + 300, CColourAdjust::kChromaCentre};
-    quarter.Apply(img);
-    EXPECT_EQ(img.samples[0], 1000);
-    EXPECT_EQ(img.samples[1], CColourAdjust::kChromaCentre);
-    EXPECT_EQ(img.samples[2], CColourAdjust::kChromaCentre + 300);
-    quarter.Apply(img);  // (0, d) becomes (-d, 0)
-    EXPECT_EQ(img.samples[1], CColourAdjust::kChromaCentre - 300);
-    EXPECT_EQ(img.samples[2], CColourAdjust::kChromaCentre);
-    // Dark lightness clamps at 0.
-    CWork12 dark(1, 1, 3);
-    dark.samples = {4000, 0, 4095};
-    CColourAdjust(0, 0, -1000).Apply(dark);
-    EXPECT_EQ(dark.samples[0], 0);
+    // Results come as the top 8 of their 12 bits; 12-bit 2056 is 8-bit 128.
+    const uint16_t centre = CColourAdjust::kChromaCentre;
+    const uint16_t px[6] = {1000,   static_cast<uint16_t>(centre + 300), centre, 1000,
+                            centre, static_cast<uint16_t>(centre + 300)};
+    const size_t offsets[2] = {0, 3};
+    uint8_t turned[6];
+    quarter.ApplyRow(px, offsets, 2, turned);
+    EXPECT_EQ(turned[0], 1000 >> 4);
+    EXPECT_EQ(turned[1], 128);
+    EXPECT_EQ(turned[2], (centre + 300) >> 4);
+    EXPECT_EQ(turned[4], (centre - 300) >> 4);  // (0, d) becomes (-d, 0)
+    EXPECT_EQ(turned[5], 128);
+    // Dark lightness clamps at 0, chroma far past the ends at 0 and 255.
+    const uint16_t bright[3] = {4000, 0, 4095};
+    uint8_t dark[3];
+    CColourAdjust(0, 1000, -1000).ApplyRow(bright, offsets, 1, dark);
+    EXPECT_EQ(dark[0], 0);
+    EXPECT_EQ(dark[1], 0);
+    EXPECT_EQ(dark[2], 255);
+    // A tone table folded in front: levels 0..2048 stretched to 0..4095.
+    SC_PREVIEWPARAM p = colourtest::NeutralBlock(1, 1);
+    p.highlight = 128;
+    const CToneTable tone(p, 0);
+    CColourAdjust toned(0, 0, 0);
+    toned.FoldTone(&tone);
+    const uint16_t half[3] = {1024, 1024, 2000};
+    uint8_t stretched[3];
+    toned.ApplyRow(half, offsets, 1, stretched);
+    for (int c = 0; c < 3; ++c)
+        EXPECT_EQ(stretched[c], tone[half[c]] >> 4) << c;
+    EXPECT_EQ(stretched[0], 2040 >> 4);
 }
 
 TEST(ColourMatrix, FixedPointArithmetic) {

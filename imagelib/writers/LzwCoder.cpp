@@ -16,83 +16,105 @@ constexpr int kResetLimit = 4095;
 // Codes are gathered here and written to the stream in large pieces.
 constexpr size_t kOutChunk = 4096;
 
+// A table entry: the key (prefix code + (byte << 12), 20 bits) above the
+// code it stands for (12 bits), so one load answers a probe. All ones is
+// empty: that key would have prefix 4095, and the table is reset as soon as
+// code 4095 is assigned, so no string ever has it as its prefix.
+constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+constexpr int kCodeBits = 12;
+constexpr uint32_t kCodeMask = (1u << kCodeBits) - 1;
+// At least twice the 3838 codes a table takes before its reset, so probes
+// stay short and an empty slot is always found.
+constexpr size_t kMinSlots = 8192;
+
+size_t SlotCount(int hashSize) {
+    size_t n = kMinSlots;
+    while (hashSize > 0 && n < static_cast<size_t>(hashSize))
+        n *= 2;
+    return n;
+}
+
+// MSB-first codes into a 64-bit accumulator, stored 32 bits at a time.
+// Held in locals of the coding loop, so the stores into the byte buffer do
+// not make the compiler reload the coder's state after each one.
+class CCodeWriter {
+public:
+    CCodeWriter(uint8_t *buffer, CComFile &stream) : buffer_(buffer), stream_(stream) {}
+
+    void Put(uint32_t code, int width) {
+        acc_ = (acc_ << width) | code;
+        bits_ += width;
+        if (bits_ >= 32) {
+            bits_ -= 32;
+            const uint32_t v = static_cast<uint32_t>(acc_ >> bits_);
+            const uint8_t be[4] = {static_cast<uint8_t>(v >> 24), static_cast<uint8_t>(v >> 16),
+                                   static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+            std::memcpy(buffer_ + fill_, be, 4);
+            fill_ += 4;
+            if (fill_ >= kOutChunk)
+                Drain();
+        }
+    }
+
+    // The bits left, the last byte padded with zero bits; returns the bytes
+    // written in all.
+    size_t Finish() {
+        while (bits_ >= 8) {
+            bits_ -= 8;
+            buffer_[fill_++] = static_cast<uint8_t>(acc_ >> bits_);
+        }
+        if (bits_ > 0)
+            buffer_[fill_++] = static_cast<uint8_t>(acc_ << (8 - bits_));
+        Drain();
+        return written_;
+    }
+
+private:
+    void Drain() {
+        stream_.Write(buffer_, fill_);
+        written_ += fill_;
+        fill_ = 0;
+    }
+
+    uint8_t *buffer_;
+    CComFile &stream_;
+    uint64_t acc_ = 0;
+    int bits_ = 0;
+    size_t fill_ = 0;
+    size_t written_ = 0;
+};
+
 }  // namespace
 
 struct LzwCoder {
-    int hashSize = 0;
-    // Keys and codes in separate arrays: every strip empties the keys, and
-    // all-ones bytes (key -1) let that be one memset.
-    std::unique_ptr<int32_t[]> keys;
-    std::unique_ptr<uint16_t[]> codes;
-    int nextFree = kFirstFree;
-    int width = kMinWidth;
-    int maxCode = (1 << kMinWidth) - 1;
-    uint64_t acc = 0;
-    int accBits = 0;
-    size_t written = 0;
+    size_t slots = 0;
+    int slotShift = 0;  // 32 - log2(slots): the top bits of the product pick the slot
+    std::unique_ptr<uint32_t[]> table;
+    // Whether the table holds entries of an earlier strip.
+    bool used = false;
     uint8_t out[kOutChunk + 16];
-    size_t outFill = 0;
-    CComFile *stream = nullptr;
 
-    void ResetTable() {
-        std::memset(keys.get(), 0xFF, sizeof(int32_t) * static_cast<size_t>(hashSize));
-        nextFree = kFirstFree;
-        width = kMinWidth;
-        maxCode = (1 << kMinWidth) - 1;
-    }
+    void ResetTable() { std::memset(table.get(), 0xFF, sizeof(uint32_t) * slots); }
 
-    void Drain() {
-        stream->Write(out, outFill);
-        written += outFill;
-        outFill = 0;
-    }
-
-    void Emit(int code) {
-        acc = (acc << width) | static_cast<uint64_t>(code);
-        accBits += width;
-        while (accBits >= 8) {
-            accBits -= 8;
-            out[outFill++] = static_cast<uint8_t>(acc >> accBits);
-        }
-        if (outFill >= kOutChunk)
-            Drain();
-    }
-
-    // The decoder widens its codes one code early; growing after the code
-    // that assigned the last code of a width keeps both sides in step.
-    void CheckWidth() {
-        if (nextFree > kResetLimit) {
-            Emit(kClear);
-            ResetTable();
-        } else if (nextFree > maxCode) {
-            ++width;
-            maxCode = (1 << width) - 1;
-        }
-    }
-
-    void EmitEndOfInformation() {
-        Emit(kEndOfInformation);
-        if (accBits) {
-            out[outFill++] = static_cast<uint8_t>(acc << (8 - accBits));
-            accBits = 0;
-        }
-        acc = 0;
-        Drain();
-    }
+    // Multiplicative hashing spreads the keys of a table filled with near
+    // values (grainy scans) evenly over the slots.
+    uint32_t Slot(uint32_t key) const { return (key * 0x9E3779B1u) >> slotShift; }
 };
 
 LzwCoder *CreateCoder(int hashSize) {
     auto *coder = new (std::nothrow) LzwCoder;
     if (coder) {
-        coder->keys.reset(new (std::nothrow) int32_t[static_cast<size_t>(hashSize)]);
-        coder->codes.reset(new (std::nothrow) uint16_t[static_cast<size_t>(hashSize)]);
+        coder->slots = SlotCount(hashSize);
+        coder->slotShift = 32;
+        for (size_t n = coder->slots; n > 1; n /= 2)
+            --coder->slotShift;
+        coder->table.reset(new (std::nothrow) uint32_t[coder->slots]);
     }
-    if (!coder || !coder->keys || !coder->codes) {
+    if (!coder || !coder->table) {
         delete coder;
         SetTiffLastError(kTiffErrOutOfMemory);
         return nullptr;
     }
-    coder->hashSize = hashSize;
     coder->ResetTable();
     return coder;
 }
@@ -102,49 +124,61 @@ void DestroyCoder(LzwCoder *coder) {
 }
 
 size_t CompressStrip(LzwCoder *c, const uint8_t *bytes, size_t length, CComFile &stream) {
-    if (c->nextFree != kFirstFree || c->written)
+    if (c->used)
         c->ResetTable();
-    c->written = 0;
-    c->outFill = 0;
-    c->acc = 0;
-    c->accBits = 0;
-    c->stream = &stream;
     if (length == 0)
         return 0;
-    c->Emit(kClear);
-    c->CheckWidth();
-    int prefix = bytes[0];
-    const int size = c->hashSize;
-    int32_t *keys = c->keys.get();
-    uint16_t *codes = c->codes.get();
+    c->used = true;
+    CCodeWriter writer(c->out, stream);
+    uint32_t *table = c->table.get();
+    const uint32_t mask = static_cast<uint32_t>(c->slots - 1);
+    int width = kMinWidth;
+    uint32_t maxCode = (1u << kMinWidth) - 1;
+    uint32_t nextFree = kFirstFree;
+    // The decoder widens its codes one code early; growing after the code
+    // that assigned the last code of a width keeps both sides in step. At
+    // 12 bits the largest code is the reset limit: Clear, and 9 bits again.
+    auto checkWidth = [&] {
+        if (nextFree <= maxCode)
+            return;
+        if (nextFree > kResetLimit) {
+            writer.Put(kClear, width);
+            c->ResetTable();
+            nextFree = kFirstFree;
+            width = kMinWidth;
+        } else {
+            ++width;
+        }
+        maxCode = (1u << width) - 1;
+    };
+    writer.Put(kClear, width);
+    checkWidth();
+    uint32_t prefix = bytes[0];
     for (size_t i = 1; i < length; ++i) {
-        int ch = bytes[i];
-        int32_t key = prefix + (ch << 12);
-        int h = prefix ^ (ch << 4);
-        int step = h == 0 ? 1 : size - h;
+        const uint32_t ch = bytes[i];
+        const uint32_t key = prefix | ch << kCodeBits;
+        uint32_t h = c->Slot(key);
         for (;;) {
-            if (keys[h] == key) {
-                prefix = codes[h];
+            const uint32_t e = table[h];
+            if (e >> kCodeBits == key) {
+                prefix = e & kCodeMask;
                 break;
             }
-            if (keys[h] < 0) {
-                keys[h] = key;
-                codes[h] = static_cast<uint16_t>(c->nextFree++);
-                c->Emit(prefix);
-                c->CheckWidth();
+            if (e == kEmpty) {
+                table[h] = key << kCodeBits | nextFree++;
+                writer.Put(prefix, width);
+                checkWidth();
                 prefix = ch;
                 break;
             }
-            h -= step;
-            if (h < 0)
-                h += size;
+            h = (h + 1) & mask;
         }
     }
-    ++c->nextFree;
-    c->Emit(prefix);
-    c->CheckWidth();
-    c->EmitEndOfInformation();
-    return c->written;
+    ++nextFree;
+    writer.Put(prefix, width);
+    checkWidth();
+    writer.Put(kEndOfInformation, width);
+    return writer.Finish();
 }
 
 }  // namespace corv

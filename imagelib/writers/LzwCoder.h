@@ -11,9 +11,12 @@ namespace corv {
 
 struct LzwCoder;
 
-// The TIFF writer's table size: a prime above 4096 keeps probe chains short.
+// The TIFF writer's table size.
 constexpr int kLzwHashSize = 5003;
 
+// hashSize is the least number of table slots; the coder takes the next
+// power of two, and never fewer than 8192, so that probes stay short. The
+// table is only a way to find strings: its size never changes the codes.
 // nullptr (and the TIFF library's last error 20003) when out of memory.
 LzwCoder *CreateCoder(int hashSize);
 // Returns the number of code bytes written to `stream`.
