@@ -413,9 +413,14 @@ TEST_F(DsScan, ServerDialogSendsTheJobThroughTheProxyWithItsCredentials) {
     const std::wstring wide[] = {std::wstring(password.begin(), password.end()),
                                  std::wstring(user.begin(), user.end()),
                                  std::to_wstring(proxyPort)};
-    for (const bool auth : {true, false}) {
-        SCOPED_TRACE(auth ? "with authentication" : "without authentication");
-        ASSERT_TRUE(CSimulatorClient::SetProxyAuth(auth ? user + ":" + password : ""));
+    const struct {
+        bool auth;
+        const char *proxyWants;  // the proxy's credentials ("": none)
+    } cases[] = {{true, "scanop:Zq7#proxy-Kite!42"}, {false, ""}, {true, "scanop:other"}};
+    for (const auto &c : cases) {
+        const bool auth = c.auth;
+        SCOPED_TRACE(c.proxyWants);
+        ASSERT_TRUE(CSimulatorClient::SetProxyAuth(c.proxyWants));
         ASSERT_TRUE(CSimulatorClient::SetScenario({}));
         // Configured for a server that is gone; the port is the workstation's.
         Configure("gone.invalid", CSimulatorClient::Port());
@@ -441,7 +446,21 @@ TEST_F(DsScan, ServerDialogSendsTheJobThroughTheProxyWithItsCredentials) {
         ASSERT_EQ(CModalSteps::Run(L"ホスト選択", steps, [&] { Click(IDC_SERVER); }), steps.size());
         EXPECT_EQ(CDialogDriver::Text(Dialog(), IDC_SERVER), L"接続先：localhost");
 
+        m_boxes.clear();
         Click(IDOK);
+        if (auth && c.proxyWants != user + ":" + password) {
+            // Refused credentials: the proxy is asked a few times, not for
+            // ever, and nothing reaches the server.
+            EXPECT_EQ(State(), 500u);
+            const auto atProxy = CSimulatorClient::ProxyRequests();
+            EXPECT_GE(atProxy.size(), 2u);
+            EXPECT_LE(atProxy.size(), 4u);
+            for (const auto &r : atProxy)
+                EXPECT_EQ(r.status, 407);
+            EXPECT_TRUE(CSimulatorClient::Requests().empty());
+            CloseSource();
+            continue;
+        }
         ASSERT_EQ(State(), 600u) << (m_boxes.empty() ? L"" : m_boxes.back());
         // The first heartbeat leaves on a thread of its own.
         const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
