@@ -25,23 +25,10 @@ CHttpSessionThread::~CHttpSessionThread() {
 
 bool CHttpSessionThread::Connect(const CHttpConnectParams &p) {
     CloseRequest();
-    m_connection.Reset();
-    m_internet.Reset(
-        InternetOpenA(p.agent.empty() ? nullptr : p.agent.c_str(),
-                      p.proxy.empty() ? INTERNET_OPEN_TYPE_DIRECT : INTERNET_OPEN_TYPE_PROXY,
-                      p.proxy.empty() ? nullptr : p.proxy.c_str(), nullptr, 0));
-    if (!m_internet) {
-        m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
-        return false;
-    }
-    m_connection.Reset(InternetConnectA(
-        m_internet.Get(), p.server.c_str(), p.port, p.user.empty() ? nullptr : p.user.c_str(),
-        p.password.empty() ? nullptr : p.password.c_str(), INTERNET_SERVICE_HTTP, 0, 1));
-    if (!m_connection) {
-        m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
-        return false;
-    }
-    return true;
+    const DWORD error = m_net.Open(p);
+    if (error != 0)
+        m_workerError = error;
+    return error == 0;
 }
 
 bool CHttpSessionThread::WaitDone() {
@@ -96,37 +83,14 @@ EPoll CHttpSessionThread::Request(const char *verb, const std::string &path,
 }
 
 void CHttpSessionThread::RunRequest() {
-    HINTERNET h = HttpOpenRequestA(m_connection.Get(), m_verb.c_str(), m_path.c_str(), m_version,
-                                   nullptr, nullptr, kRequestFlags, 1);
+    HINTERNET h = m_net.OpenRequest(m_verb.c_str(), m_path, m_version);
     if (!h) {
         m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
         SetEvent(m_done.Get());
         return;
     }
     m_request.Reset(h);
-    bool ok = true;
-    if (!m_headers.empty())
-        ok = HttpAddRequestHeadersA(h, m_headers.c_str(), static_cast<DWORD>(-1),
-                                    HTTP_ADDREQ_FLAG_ADD | HTTP_ADDREQ_FLAG_REPLACE) != FALSE;
-    if (ok && m_body.empty()) {
-        ok = HttpSendRequestA(h, nullptr, 0, nullptr, 0) != FALSE;
-    } else if (ok) {
-        INTERNET_BUFFERSA in = {};
-        in.dwStructSize = sizeof in;
-        in.dwBufferTotal = static_cast<DWORD>(m_body.size());
-        ok = HttpSendRequestExA(h, &in, nullptr, HSR_INITIATE, 1) != FALSE;
-        size_t sent = 0;
-        while (ok && sent < m_body.size()) {
-            DWORD written = 0;
-            ok = InternetWriteFile(h, m_body.data() + sent,
-                                   static_cast<DWORD>(m_body.size() - sent), &written) != FALSE;
-            if (ok && written == 0)
-                ok = false;
-            sent += written;
-        }
-        ok = ok && HttpEndRequestA(h, nullptr, 0, 0) != FALSE;
-    }
-    if (!ok)
+    if (!m_net.Send(h, m_headers, m_body))
         m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
     SetEvent(m_done.Get());
 }

@@ -10,18 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "InternetConnection.h"
 #include "InternetHandle.h"
 
 enum class EPoll { Pending, Failed, Done };
-
-struct CHttpConnectParams {
-    std::string agent;
-    std::string proxy;  // "name:port", empty for direct access
-    std::string server;
-    uint16_t port = 80;
-    std::string user;      // empty: none
-    std::string password;  // empty: none
-};
 
 class CHttpSessionThread {
 public:
@@ -76,8 +68,7 @@ private:
     void RunReader();
     bool WaitDone();
 
-    CInternetHandle m_internet;
-    CInternetHandle m_connection;
+    CInternetConnection m_net;
     CInternetHandle m_request;
     std::thread m_worker;
 

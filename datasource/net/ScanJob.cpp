@@ -187,9 +187,12 @@ bool CScanJob::SetUpSession() {
         p.proxy = srv.ProxyName + ":" + srv.ProxyPort;
     p.server = srv.Server;
     p.port = m_host.HttpPort();
-    if (srv.EnableProxy && srv.EnableAuth)
-        p.user = srv.UserName;
-    p.password = srv.Password;
+    // The login and password are the proxy's: offered to it only when it
+    // is used with authentication, and never to the scan server.
+    if (srv.EnableProxy && srv.EnableAuth) {
+        p.proxyUser = srv.UserName;
+        p.proxyPassword = srv.Password;
+    }
     const std::string language = CAnsiText::FromWide(m_strings.Load(IDS_LANGUAGE_HEADER));
     m_session =
         std::make_unique<CScannerHttpSession>(static_cast<CSessionOwner &>(*this), language);

@@ -27,10 +27,8 @@ std::string JsonQuote(const std::string &s) {
     return out + "\"";
 }
 
-}  // namespace
-
-uint16_t CSimulatorClient::Port() {
-    FILE *f = std::fopen(CORV_SIM_PORT_FILE, "r");
+uint16_t ReadPort(const char *file) {
+    FILE *f = std::fopen(file, "r");
     if (!f)
         return 0;
     int port = 0;
@@ -38,6 +36,16 @@ uint16_t CSimulatorClient::Port() {
         port = 0;
     std::fclose(f);
     return static_cast<uint16_t>(port);
+}
+
+}  // namespace
+
+uint16_t CSimulatorClient::Port() {
+    return ReadPort(CORV_SIM_PORT_FILE);
+}
+
+uint16_t CSimulatorClient::ProxyPort() {
+    return ReadPort(CORV_SIM_PROXY_PORT_FILE);
 }
 
 std::string CSimulatorClient::Http(const char *verb, const std::string &path,
@@ -138,10 +146,24 @@ std::string CSimulatorClient::JsonString(const std::string &object, const char *
     return out;
 }
 
+bool CSimulatorClient::SetProxyAuth(const std::string &auth) {
+    unsigned status = 0;
+    Http("POST", "/__control/proxy",
+         "{\"auth\": " + (auth.empty() ? std::string("null") : JsonQuote(auth)) + "}", &status);
+    Http("DELETE", "/__control/proxy/requests", std::string());
+    return status == 200;
+}
+
 std::vector<CRecordedRequest> CSimulatorClient::Requests() {
-    // GET /__control/requests answers a JSON array of records, each of
-    // which starts with its "seq" field.
-    std::string json = Http("GET", "/__control/requests", std::string());
+    return Records(Http("GET", "/__control/requests", std::string()));
+}
+
+std::vector<CRecordedRequest> CSimulatorClient::ProxyRequests() {
+    return Records(Http("GET", "/__control/proxy/requests", std::string()));
+}
+
+std::vector<CRecordedRequest> CSimulatorClient::Records(const std::string &json) {
+    // A JSON array of records, each of which starts with its "seq" field.
     std::vector<CRecordedRequest> out;
     size_t pos = 0;
     while ((pos = json.find("\"seq\":", pos)) != std::string::npos) {
@@ -152,9 +174,13 @@ std::vector<CRecordedRequest> CSimulatorClient::Requests() {
         r.method = JsonString(obj, "method");
         r.path = JsonString(obj, "path");
         r.version = JsonString(obj, "version");
+        r.requestLine = JsonString(obj, "request_line");
         r.headRaw = JsonString(obj, "head_raw");
         r.body = JsonString(obj, "body");
         r.command = JsonString(obj, "command");
+        const size_t status = obj.find("\"status\": ");
+        if (status != std::string::npos)
+            r.status = std::atoi(obj.c_str() + status + 10);
         out.push_back(r);
         pos = end == std::string::npos ? json.size() : end;
     }

@@ -14,14 +14,15 @@ import sys
 import threading
 import time
 import urllib.parse
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from http.server import ThreadingHTTPServer
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
 import pages  # noqa: E402
 import scenario as scen  # noqa: E402
 from jobtable import JobTable, Reply, geometry_of  # noqa: E402
-from requestlog import RequestLog  # noqa: E402
+from proxy import ScanProxy  # noqa: E402
+from requestlog import RecordingHandler, RequestLog  # noqa: E402
 
 MAX_BODY = 1 << 20
 WRITE_CHUNK = 8 << 20
@@ -60,62 +61,13 @@ def format_lines(lines):
     return b"".join(out)
 
 
-class _HeadTee:
-    """Wraps the request stream and keeps the exact bytes of the request head."""
-
-    def __init__(self, raw):
-        self.raw = raw
-        self.captured = bytearray()
-
-    def readline(self, size=-1):
-        line = self.raw.readline(size)
-        self.captured += line
-        return line
-
-    def read(self, size=-1):
-        return self.raw.read(size)
-
-    def take(self):
-        head = bytes(self.captured)
-        self.captured.clear()
-        return head
-
-    def close(self):
-        self.raw.close()
-
-
 class _Dropped(Exception):
     pass
 
 
-class Handler(BaseHTTPRequestHandler):
-    protocol_version = "HTTP/1.1"
-    # Headers and body leave in separate writes; with Nagle's algorithm the
-    # body would wait for the client's delayed acknowledgement (about 40 ms
-    # on Linux), a stall per command that no real server shows.
-    disable_nagle_algorithm = True
+class Handler(RecordingHandler):
     server_version = "CorvScanServer/1.0"
-    sys_version = ""
-
-    def setup(self):
-        super().setup()
-        self.rfile = _HeadTee(self.rfile)
-
-    def log_message(self, fmt, *args):
-        if self.server.verbose:
-            sys.stderr.write("scanserver: %s %s\n" % (self.address_string(), fmt % args))
-
-    def handle_one_request(self):
-        self.rfile.take()
-        super().handle_one_request()
-
-    def send_error(self, code, message=None, explain=None):
-        # Requests the base class refuses (bad request line, unknown method)
-        # are recorded too: a malformed request is what a test wants to see.
-        head = self.rfile.take()
-        if head:
-            self.server.log.add(self.client_address, head, b"", None, None)["status"] = code
-        super().send_error(code, message, explain)
+    log_name = "scanserver"
 
     # --- reading ---------------------------------------------------------
 
@@ -356,6 +308,8 @@ class Handler(BaseHTTPRequestHandler):
             self._control_scenario(body)
         elif name == "page" and self.command == "GET":
             self._control_page(query)
+        elif name.startswith("proxy"):
+            self._control_proxy(name, body)
         elif name == "shutdown" and self.command == "POST":
             self._send_json(200, {"ok": True})
             threading.Thread(target=srv.shutdown, daemon=True).start()
@@ -377,6 +331,30 @@ class Handler(BaseHTTPRequestHandler):
         self.server.factory = factory
         self.server.scenario = new
         self._send_json(200, {"ok": True})
+
+    def _control_proxy(self, name, body):
+        proxy = self.server.proxy
+        if proxy is None:
+            self._send_json(404, {"error": "no proxy: start with --proxy-port"})
+        elif name == "proxy/requests" and self.command == "GET":
+            self._send_json(200, proxy.log.snapshot())
+        elif name == "proxy/requests" and self.command == "DELETE":
+            proxy.log.clear()
+            self._send_json(200, {"ok": True})
+        elif name == "proxy" and self.command == "GET":
+            self._send_json(200, proxy.describe())
+        elif name == "proxy" and self.command == "POST":
+            try:
+                auth = json.loads(body.decode("utf-8") or "{}").get("auth")
+                if auth is not None and not isinstance(auth, str):
+                    raise ValueError("'auth' must be \"USER:PASSWORD\" or null")
+                proxy.set_auth(auth)
+            except ValueError as e:
+                self._send_json(400, {"error": str(e)})
+                return
+            self._send_json(200, proxy.describe())
+        else:
+            self._send_json(404, {"error": "unknown control request"})
 
     def _control_page(self, query):
         try:
@@ -409,6 +387,7 @@ class ScanServer(ThreadingHTTPServer):
         self.dump_dir = dump_dir
         self.verbose = verbose
         self.started = time.time()
+        self.proxy = None
 
 
 def build_parser():
@@ -440,6 +419,15 @@ its pages and heartbeats, injection counters), POST /__control/scenario with
 {"args": [scenario options...]} (replaces the whole scenario),
 GET /__control/page?session=S&page=N (the page's bytes as sent),
 POST /__control/shutdown.
+
+Proxy (with --proxy-port): a forward HTTP proxy on a second port of
+127.0.0.1 that serves loopback targets, such as this server, as squid does;
+with --proxy-auth it answers 407 with "Proxy-Authenticate: Basic" until a
+request carries the right "Proxy-Authorization".  "PROXY_PORT <n>" is
+printed before "PORT <n>".  GET /__control/proxy/requests (every request the
+proxy received: request line, headers, body, status, upstream),
+DELETE /__control/proxy/requests, GET /__control/proxy, and
+POST /__control/proxy with {"auth": "USER:PASSWORD"} or {"auth": null}.
 """)
     parser.add_argument("--port", type=int, default=0,
                         help="TCP port on 127.0.0.1 (0 = any free port; default 0)")
@@ -456,6 +444,15 @@ POST /__control/shutdown.
     parser.add_argument("--first-session", type=int, default=1, metavar="N",
                         help="session id of the first job (default 1)")
     parser.add_argument("--verbose", action="store_true", help="log every request to stderr")
+    parser.add_argument("--proxy-port", type=int, metavar="PORT",
+                        help="also act as an HTTP proxy on this port of 127.0.0.1 (0 = any free "
+                             "port)")
+    parser.add_argument("--proxy-auth", metavar="USER:PASSWORD",
+                        help="the proxy requires these Basic credentials")
+    parser.add_argument("--proxy-realm", default="scan proxy", metavar="TEXT",
+                        help="realm the proxy names in its 407 answers (default: scan proxy)")
+    parser.add_argument("--proxy-record", metavar="FILE",
+                        help="append every request the proxy received as a JSON line to FILE")
     scen.add_scenario_arguments(parser)
     return parser
 
@@ -467,6 +464,11 @@ def main(argv=None):
         scenario = scen.Scenario(ns)
         server = ScanServer(ns.port, scenario, RequestLog(ns.record), ns.dump_dir,
                             ns.first_session, ns.verbose)
+        if ns.proxy_port is not None:
+            server.proxy = ScanProxy(ns.proxy_port, RequestLog(ns.proxy_record), ns.proxy_auth,
+                                     ns.proxy_realm, ns.verbose)
+        elif ns.proxy_auth or ns.proxy_record:
+            raise ValueError("--proxy-auth and --proxy-record need --proxy-port")
     except (scen.ParseError, ValueError, OSError) as e:
         parser.error(str(e))
     if ns.dump_dir:
@@ -475,6 +477,10 @@ def main(argv=None):
     timer.daemon = True
     timer.start()
     port = server.server_address[1]
+    if server.proxy is not None:
+        threading.Thread(target=server.proxy.serve_forever, kwargs={"poll_interval": 0.1},
+                         daemon=True).start()
+        print("PROXY_PORT %d" % server.proxy.server_address[1], flush=True)
     if ns.port_file:
         tmp = ns.port_file + ".part"
         with open(tmp, "w") as f:
@@ -489,6 +495,10 @@ def main(argv=None):
         timer.cancel()
         server.server_close()
         server.log.close()
+        if server.proxy is not None:
+            server.proxy.shutdown()
+            server.proxy.server_close()
+            server.proxy.log.close()
     sys.stderr.write("scanserver: stopped\n")
     return 0
 

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class CDialogDriver {
 public:
@@ -40,4 +43,37 @@ public:
     static bool Shown(HWND page, int id) {
         return (GetWindowLongW(GetDlgItem(page, id), GWL_STYLE) & WS_VISIBLE) != 0;
     }
+};
+
+// Drives a modal dialog from inside its own message loop: the steps run one
+// per timer tick, each only while the dialog with the given caption is the
+// active window, and each gets that dialog's window.
+class CModalSteps {
+public:
+    using Step = std::function<void(HWND)>;
+
+    // Calls `open` (which shows the dialog and returns when it has closed)
+    // with the steps armed; returns how many of them ran.
+    template <typename Open>
+    static size_t Run(const wchar_t *caption, std::vector<Step> steps, Open &&open) {
+        s_caption = caption;
+        s_steps = std::move(steps);
+        s_next = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 20, Tick);
+        open();
+        KillTimer(nullptr, timer);
+        return s_next;
+    }
+
+private:
+    static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+        HWND box = GetActiveWindow();
+        wchar_t title[64] = {};
+        GetWindowTextW(box, title, 64);
+        if (s_next < s_steps.size() && s_caption == title)
+            s_steps[s_next++](box);
+    }
+    static inline std::wstring s_caption;
+    static inline std::vector<Step> s_steps;
+    static inline size_t s_next = 0;
 };

@@ -4,6 +4,9 @@
 #include "DsTestSupport.h"
 #include "DialogDriver.h"
 
+#include <shlobj.h>
+
+#include "DiagLog.h"
 #include "ModuleStrings_win.h"
 #include "SettingsLocator_win.h"
 #include "SimulatorClient.h"
@@ -13,9 +16,15 @@
 #include "DataSource.h"
 #include "res/main_dialog_ids.h"
 #include "res/page_ids.h"
+#include "res/server_dialog_ids.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -438,6 +447,237 @@ TEST_F(DsPrescan, AFailedOrCancelledPrescanLeavesNoPreviewAndTheNextOneWorks) {
     Click(IDC_PRESCAN);
     EXPECT_TRUE(Main().Preview().HasImage());
     EXPECT_TRUE(CDialogDriver::On(Dialog(), IDC_HAND_BTN));
+}
+
+std::string Base64(const std::string &in) {
+    static const char digits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (size_t i = 0; i < in.size(); i += 3) {
+        const size_t n = std::min<size_t>(3, in.size() - i);
+        uint32_t v = 0;
+        for (size_t k = 0; k < 3; ++k)
+            v = v << 8 | (k < n ? static_cast<uint8_t>(in[i + k]) : 0u);
+        for (size_t k = 0; k < 4; ++k)
+            out += k <= n ? digits[(v >> (18 - 6 * k)) & 63] : '=';
+    }
+    return out;
+}
+
+// The value of a header in a raw request head ("" when it is missing).
+std::string Header(const std::string &head, const char *name) {
+    for (size_t at = head.find("\r\n"); at != std::string::npos; at = head.find("\r\n", at + 2)) {
+        const size_t colon = head.find(':', at + 2);
+        const size_t end = head.find("\r\n", at + 2);
+        if (colon == std::string::npos || colon > end)
+            continue;
+        if (_stricmp(head.substr(at + 2, colon - at - 2).c_str(), name) != 0)
+            continue;
+        const size_t value = head.find_first_not_of(' ', colon + 1);
+        return head.substr(value, end - value);
+    }
+    return std::string();
+}
+
+bool Holds(const std::filesystem::path &file, const std::vector<std::string> &needles) {
+    size_t longest = 0;
+    for (const std::string &n : needles)
+        longest = std::max(longest, n.size());
+    std::ifstream in(file, std::ios::binary);
+    std::string window;
+    std::vector<char> buffer(1 << 20);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        window.append(buffer.data(), static_cast<size_t>(in.gcount()));
+        for (const std::string &n : needles)
+            if (window.find(n) != std::string::npos)
+                return true;
+        if (window.size() > longest)
+            window.erase(0, window.size() - longest);
+    }
+    return false;
+}
+
+// Every file (a root itself, or below a root folder) whose bytes hold one
+// of the needles.
+std::vector<std::wstring> FilesHolding(const std::vector<std::wstring> &roots,
+                                       const std::vector<std::string> &needles) {
+    namespace fs = std::filesystem;
+    std::vector<std::wstring> out;
+    for (const std::wstring &root : roots) {
+        std::error_code ec;
+        if (fs::is_regular_file(root, ec)) {
+            if (Holds(root, needles))
+                out.push_back(root);
+            continue;
+        }
+        for (fs::recursive_directory_iterator
+                 it(root, fs::directory_options::skip_permission_denied, ec),
+             end;
+             !ec && it != end; it.increment(ec))
+            if (it->is_regular_file(ec) && Holds(it->path(), needles))
+                out.push_back(it->path().wstring());
+    }
+    return out;
+}
+
+std::wstring KnownFolder(int csidl) {
+    wchar_t path[MAX_PATH] = {};
+    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, path)) ? path : L"";
+}
+
+// The server dialog's proxy settings carry the scan and its heartbeat
+// through the proxy to the server entered there, with the proxy's
+// credentials only when authentication is chosen, and the password is
+// written nowhere in clear: not in the settings, not in the log.
+TEST_F(DsScan, ServerDialogSendsTheJobThroughTheProxyWithItsCredentials) {
+    using Step = CModalSteps::Step;
+    const uint16_t proxyPort = CSimulatorClient::ProxyPort();
+    ASSERT_NE(proxyPort, 0) << "simulator without its proxy";
+    const std::string user = "scanop";
+    const std::string password = "Zq7#proxy-Kite!42";
+    const std::string credentials = Base64(user + ":" + password);
+    ASSERT_EQ(Base64("Aladdin:open sesame"), "QWxhZGRpbjpvcGVuIHNlc2FtZQ==");
+
+    // The log switched on as a person does it, and off again whatever happens.
+    const std::string logSwitch = CLogFile::SwitchPath("corvsrc.log");
+    { std::ofstream(logSwitch, std::ios::binary | std::ios::trunc); }
+    struct LogOff {
+        std::string path;
+        ~LogOff() {
+            CDiagLog::Instance().Close();
+            DeleteFileA(path.c_str());
+        }
+    } logOff{logSwitch};
+    ASSERT_TRUE(CDiagLog::Instance().OpenIfSwitchedOn("corvsrc.log"));
+
+    const std::string server = "localhost:" + std::to_string(CSimulatorClient::Port());
+    const std::string commandUri = "http://" + server + "/cgi-bin/scanner.dll";
+    const std::wstring wide[] = {std::wstring(password.begin(), password.end()),
+                                 std::wstring(user.begin(), user.end()),
+                                 std::to_wstring(proxyPort)};
+    const struct {
+        bool auth;
+        const char *proxyWants;  // the proxy's credentials ("": none)
+    } cases[] = {{true, "scanop:Zq7#proxy-Kite!42"}, {false, ""}, {true, "scanop:other"}};
+    for (const auto &c : cases) {
+        const bool auth = c.auth;
+        SCOPED_TRACE(c.proxyWants);
+        ASSERT_TRUE(CSimulatorClient::SetProxyAuth(c.proxyWants));
+        ASSERT_TRUE(CSimulatorClient::SetScenario({}));
+        // Configured for a server that is gone; the port is the workstation's.
+        Configure("gone.invalid", CSimulatorClient::Port());
+        Reach(500);
+        auto set = [](int id, std::wstring text) {
+            return Step([=](HWND box) { SetDlgItemTextW(box, id, text.c_str()); });
+        };
+        auto check = [](int id, bool on) {
+            return Step([=](HWND box) {
+                if (CDialogDriver::Checked(box, id) != on)
+                    CDialogDriver::Press(box, id);
+            });
+        };
+        // The login and password are filled in either way: unchecked, they must stay unused.
+        const std::vector<Step> steps = {set(IDC_SERVER_ADDRESS, L"localhost"),
+                                         check(IDC_PROXY_USE, true),
+                                         set(IDC_PROXY_NAME, L"127.0.0.1"),
+                                         set(IDC_PROXY_PORT, wide[2]),
+                                         check(IDC_PROXY_AUTH, auth),
+                                         set(IDC_PROXY_USER, wide[1]),
+                                         set(IDC_PROXY_PASSWORD, wide[0]),
+                                         [](HWND box) { CDialogDriver::Press(box, IDOK); }};
+        ASSERT_EQ(CModalSteps::Run(L"ホスト選択", steps, [&] { Click(IDC_SERVER); }), steps.size());
+        EXPECT_EQ(CDialogDriver::Text(Dialog(), IDC_SERVER), L"接続先：localhost");
+
+        m_boxes.clear();
+        Click(IDOK);
+        if (auth && c.proxyWants != user + ":" + password) {
+            // Refused credentials: the proxy is asked a few times, not for
+            // ever, and nothing reaches the server.
+            EXPECT_EQ(State(), 500u);
+            const auto atProxy = CSimulatorClient::ProxyRequests();
+            EXPECT_GE(atProxy.size(), 2u);
+            EXPECT_LE(atProxy.size(), 4u);
+            for (const auto &r : atProxy)
+                EXPECT_EQ(r.status, 407);
+            EXPECT_TRUE(CSimulatorClient::Requests().empty());
+            CloseSource();
+            continue;
+        }
+        ASSERT_EQ(State(), 600u) << (m_boxes.empty() ? L"" : m_boxes.back());
+        // The first heartbeat leaves on a thread of its own.
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        auto heartbeats = [] {
+            int n = 0;
+            for (const auto &r : CSimulatorClient::Requests())
+                n += r.command == "HEART_BEAT_JOB";
+            return n;
+        };
+        while (heartbeats() == 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        // The page arrives whole through the proxy, and the job ends with it.
+        std::string page;
+        ASSERT_EQ(MemoryPage(page), TWRC_XFERDONE);
+        EXPECT_TRUE(page == CSimulatorClient::Page(Session(), 1)) << "page bytes differ";
+        TW_PENDINGXFERS pending;
+        ASSERT_EQ(EndXfer(pending), TWRC_SUCCESS);
+        ASSERT_EQ(State(), 500u);
+
+        const auto atServer = CSimulatorClient::Requests();
+        std::vector<std::string> commands;
+        for (const auto &r : atServer) {
+            commands.push_back(r.command.empty() ? r.path : r.command);
+            EXPECT_EQ(Header(r.headRaw, "Via"), "1.1 corv-scan-proxy") << r.requestLine;
+            EXPECT_EQ(Header(r.headRaw, "Host"), server) << r.requestLine;
+            EXPECT_EQ(Header(r.headRaw, "Authorization"), "") << "server credentials";
+        }
+        for (const char *command : {"BEGIN_JOB", "GET_IMAGE", "HEART_BEAT_JOB", "END_JOB"})
+            EXPECT_NE(std::find(commands.begin(), commands.end(), command), commands.end())
+                << command;
+        EXPECT_EQ(std::count(commands.begin(), commands.end(), "/CV_WebPath.txt"), 2)
+            << "the job's session and the heartbeat's each discover the path";
+
+        // At the proxy: absolute URIs of the new server; every request it
+        // served carried the credentials when they are required, none otherwise.
+        size_t served = 0;
+        for (const auto &r : CSimulatorClient::ProxyRequests()) {
+            SCOPED_TRACE(r.requestLine);
+            const bool pathFile =
+                r.requestLine == "GET http://" + server + "/CV_WebPath.txt HTTP/1.1";
+            const bool command = r.requestLine == "POST " + commandUri + " HTTP/1.1" ||
+                                 r.requestLine == "POST " + commandUri + " HTTP/1.0";
+            EXPECT_TRUE(pathFile || command);
+            EXPECT_EQ(Header(r.headRaw, "Authorization"), "");
+            const std::string given = Header(r.headRaw, "Proxy-Authorization");
+            if (r.status == 200) {
+                ++served;
+                EXPECT_EQ(given, auth ? "Basic " + credentials : "");
+            } else {
+                EXPECT_TRUE(auth && r.status == 407 && given.empty()) << r.status;
+            }
+            EXPECT_EQ(r.headRaw.find(password), std::string::npos);
+        }
+        EXPECT_EQ(served, atServer.size()) << "every request the server saw came through the proxy";
+        CloseSource();
+    }
+
+    CDiagLog::Instance().Close();
+    std::error_code ec;
+    EXPECT_GT(std::filesystem::file_size(logSwitch, ec), 0u) << "the log was written";
+    const std::wstring settings =
+        CSettingsLocator::UserFolder(CModuleStrings(GetModuleHandleW(nullptr)));
+    const std::wstring logPath(logSwitch.begin(), logSwitch.end());
+    const std::vector<std::wstring> folders = {
+        KnownFolder(CSIDL_PROFILE), KnownFolder(CSIDL_COMMON_APPDATA), settings, logPath};
+    // The search itself: the login name is kept in clear, so it is found.
+    const auto withUser = FilesHolding(folders, {user});
+    EXPECT_NE(std::find(withUser.begin(), withUser.end(),
+                        std::filesystem::path(settings + L"\\PrivteSettings.Ini").wstring()),
+              withUser.end());
+    std::string utf16;
+    for (char c : password)
+        utf16 += std::string{c, '\0'};
+    for (const std::wstring &file : FilesHolding(folders, {password, utf16, credentials}))
+        ADD_FAILURE() << "the password in clear in " << std::string(file.begin(), file.end());
 }
 
 }  // namespace

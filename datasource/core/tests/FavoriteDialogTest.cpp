@@ -26,20 +26,7 @@
 
 namespace {
 
-using Step = std::function<void(HWND)>;
-
-// The steps run one per tick inside the modal loop of the dialog with the
-// caption `g_caption`; a step runs only while that dialog is the active one.
-std::wstring g_caption;
-std::vector<Step> g_steps;
-size_t g_step = 0;
-void CALLBACK RunStep(HWND, UINT, UINT_PTR, DWORD) {
-    HWND box = GetActiveWindow();
-    wchar_t title[64] = {};
-    GetWindowTextW(box, title, 64);
-    if (g_step < g_steps.size() && g_caption == title)
-        g_steps[g_step++](box);
-}
+using Step = CModalSteps::Step;
 
 class FavoriteDialogs : public DsTest {
 protected:
@@ -75,13 +62,7 @@ protected:
     }
     // Opens the dialog behind `button` and runs `steps` in it; how many ran.
     size_t Run(int button, const wchar_t *caption, std::vector<Step> steps) {
-        g_caption = caption;
-        g_steps = std::move(steps);
-        g_step = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 20, RunStep);
-        Click(button);
-        KillTimer(nullptr, timer);
-        return g_step;
+        return CModalSteps::Run(caption, std::move(steps), [&] { Click(button); });
     }
     std::vector<std::wstring> RowTexts() const {
         std::vector<std::wstring> texts;

@@ -484,24 +484,8 @@ TEST_F(MainDialog, KeyboardReachesEveryEnabledControlAndKnowsEnterAndEscape) {
     EXPECT_TRUE(closeRequested);
 }
 
-// Runs `steps` one per tick inside the modal loop of the dialog that
-// `open` shows, each with that dialog's window.
-std::vector<std::function<void(HWND)>> g_steps;
-size_t g_step = 0;
-void CALLBACK RunStep(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND box = GetActiveWindow();
-    wchar_t title[64] = {};
-    GetWindowTextW(box, title, 64);
-    if (std::wstring(title) != L"ホスト選択")
-        return;
-    if (g_step < g_steps.size())
-        g_steps[g_step++](box);
-    if (g_step == g_steps.size())
-        KillTimer(nullptr, id);
-}
-
 TEST_F(MainDialog, ServerDialogRefusesMissingEntriesAndKeepsValidOnes) {
-    using Step = std::function<void(HWND)>;
+    using Step = CModalSteps::Step;
     auto set = [](int id, const wchar_t *text) {
         return Step([=](HWND box) { SetDlgItemTextW(box, id, text); });
     };
@@ -561,11 +545,8 @@ TEST_F(MainDialog, ServerDialogRefusesMissingEntriesAndKeepsValidOnes) {
         Reach(500);
         Main().ShowPreview(800, 1000, 200);
         m_boxes.clear();
-        g_steps = row.steps;
-        g_step = 0;
-        SetTimer(nullptr, 0, 20, RunStep);
-        Click(IDC_SERVER);
-        EXPECT_EQ(g_step, g_steps.size());
+        EXPECT_EQ(CModalSteps::Run(L"ホスト選択", row.steps, [&] { Click(IDC_SERVER); }),
+                  row.steps.size());
         if (row.message) {
             ASSERT_EQ(m_boxes.size(), 1u);
             EXPECT_EQ(m_boxes[0], row.message);

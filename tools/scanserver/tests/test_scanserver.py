@@ -1,5 +1,6 @@
 """Tests of the scan server simulator, driven over HTTP as a client would."""
 
+import base64
 import http.client
 import json
 import os
@@ -49,6 +50,10 @@ class Sim:
             [sys.executable, SERVER, "--port", "0", "--stop-after", str(stop_after)] + list(args),
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         line = self.proc.stdout.readline().decode()
+        self.proxy_port = None
+        if line.startswith("PROXY_PORT "):
+            self.proxy_port = int(line.split()[1])
+            line = self.proc.stdout.readline().decode()
         if not line.startswith("PORT "):
             self.proc.kill()
             raise RuntimeError("simulator did not start: %r %r" % (line, self.proc.stderr.read()))
@@ -574,6 +579,97 @@ class ScenarioTests(SimTestCase):
         outcome = [r.get("outcome") for r in s.get_json("requests") if r["command"] == "GET_IMAGE"]
         self.assertEqual(outcome, ["client_gone"])
 
+
+
+
+class ProxyTests(SimTestCase):
+    """The proxy beside the server, driven as a client configured for it."""
+
+    def send(self, conn, method, target, body=None, headers=None):
+        h = {"Host": target.split("/")[2] if "://" in target else "127.0.0.1"}
+        h.update(headers or {})
+        conn.request(method, target, body=body, headers=h)
+        r = conn.getresponse()
+        return r, r.read()
+
+    def test_authentication_forwarding_and_record(self):
+        s = self.sim("--proxy-port", "0", "--proxy-auth", "op:pa:ss w", "--proxy-realm", "scans")
+        proxy = http.client.HTTPConnection("127.0.0.1", s.proxy_port, timeout=20)
+        self.addCleanup(proxy.close)
+        origin = "http://127.0.0.1:%d" % s.port
+        good = {"Proxy-Authorization": "Basic " + base64.b64encode(b"op:pa:ss w").decode()}
+        wrong = {"Proxy-Authorization": "Basic " + base64.b64encode(b"op:pa").decode()}
+        # All on one connection: a refused request leaves it usable.
+        for headers, target, status in (
+                ({}, origin + "/CV_WebPath.txt", 407),
+                (wrong, origin + "/CV_WebPath.txt", 407),
+                ({"Proxy-Authorization": "Digest username=op"}, origin + "/CV_WebPath.txt", 407),
+                (good, "/CV_WebPath.txt", 400),
+                (good, "ftp://127.0.0.1/x", 400),
+                (good, "http://192.0.2.1:9/x", 403),
+                (good, origin + "/CV_WebPath.txt", 200)):
+            with self.subTest(headers=headers, target=target):
+                r, data = self.send(proxy, "GET", target, headers=headers)
+                self.assertEqual(r.status, status, data)
+                challenge = r.getheader("Proxy-Authenticate")
+                self.assertEqual(challenge, 'Basic realm="scans"' if status == 407 else None)
+                if status == 200:
+                    self.assertEqual(data, b"CGI_PATH=/cgi-bin/\r\n")
+                    self.assertEqual(r.getheader("Via"), "1.1 corv-scan-proxy")
+        # A whole job through the proxy, its image byte for byte.
+        def post(body):
+            return self.send(proxy, "POST", origin + CMD_PATH, body.encode("latin-1"),
+                             dict(HEADERS, **good))
+        r, data = post(begin_job_body())
+        session = int(parse_reply(data)["Y_SESSION"])
+        for command in ("READY_BEGIN_JOB", "BEGIN_SCANPAGE", "READY_SCANPAGE", "BEGIN_GET_IMAGE"):
+            r, data = post("X_PROTOCOL=120&X_COMMAND=%s&X_SESSION=%d" % (command, session))
+            self.assertEqual(parse_reply(data)["Y_RESULT"], "0", command)
+        size = int(parse_reply(data)["Y_ROWBYTES"])
+        r, data = post("X_PROTOCOL=120&X_COMMAND=GET_IMAGE&X_SESSION=%d&X_PLANE=0"
+                       "&X_START_BYTE=0&X_REQUIRE_BYTE=%d" % (session, size))
+        image = data[data.index(b"Y_IMAGE_DATA=") + 13:]
+        c = s.conn()
+        c.request("GET", "/__control/page?session=%d&page=1" % session)
+        self.assertTrue(image == c.getresponse().read(), "image bytes differ")
+
+        at_proxy = s.get_json("proxy/requests")
+        self.assertEqual([r["status"] for r in at_proxy[:7]], [407, 407, 407, 400, 400, 403, 200])
+        self.assertEqual(at_proxy[0]["request_line"],
+                         "GET %s/CV_WebPath.txt HTTP/1.1" % origin)
+        self.assertEqual(at_proxy[-1]["upstream"], "127.0.0.1:%d" % s.port)
+        at_server = s.get_json("requests")
+        self.assertEqual(len(at_server), 7)
+        for record in at_server:
+            names = [name.lower() for name, _ in record["headers"]]
+            self.assertNotIn("proxy-authorization", names)
+            self.assertIn("via", names)
+            self.assertTrue(record["request_line"].split()[1].startswith("/"))
+
+    def test_run_time_credentials_tunnels_and_broken_upstream(self):
+        s = self.sim("--proxy-port", "0", "--proxy-auth", "op:pw",
+                     "--drop-at", "GET_IMAGE:byte=5000")
+        origin = "http://127.0.0.1:%d" % s.port
+        proxy = http.client.HTTPConnection("127.0.0.1", s.proxy_port, timeout=20)
+        self.addCleanup(proxy.close)
+        self.assertEqual(self.send(proxy, "GET", origin + "/CV_WebPath.txt")[0].status, 407)
+        c = s.conn()
+        c.request("POST", "/__control/proxy", body=b'{"auth": null}')
+        self.assertEqual(json.loads(c.getresponse().read())["user"], None)
+        self.assertEqual(self.send(proxy, "GET", origin + "/CV_WebPath.txt")[0].status, 200)
+        self.assertEqual(self.send(proxy, "CONNECT", "127.0.0.1:%d" % s.port)[0].status, 403)
+        # The server breaks off inside the image: the client sees a cut
+        # connection, never a complete-looking shorter answer.
+        session = int(parse_reply(self.send(proxy, "POST", origin + CMD_PATH,
+                                            begin_job_body().encode(), HEADERS)[1])["Y_SESSION"])
+        for command in ("READY_BEGIN_JOB", "BEGIN_SCANPAGE", "READY_SCANPAGE", "BEGIN_GET_IMAGE"):
+            self.send(proxy, "POST", origin + CMD_PATH,
+                      ("X_PROTOCOL=120&X_COMMAND=%s&X_SESSION=%d" % (command, session)).encode(),
+                      HEADERS)
+        with self.assertRaises((http.client.IncompleteRead, ConnectionError)):
+            self.send(proxy, "POST", origin + CMD_PATH,
+                      ("X_PROTOCOL=120&X_COMMAND=GET_IMAGE&X_SESSION=%d&X_PLANE=0&X_START_BYTE=0"
+                       "&X_REQUIRE_BYTE=100000" % session).encode(), HEADERS)
 
 if __name__ == "__main__":
     unittest.main()
