@@ -417,6 +417,8 @@ bool CScanJob::Read(char *buffer, uint32_t &size) {
         ReadChunkSize(capacity, m_geometry, static_cast<uint32_t>(m_bytesReceived));
     PumpOne();
     if (m_result != JOB_OK) {
+        WriteLog("CScanJob::Read(), the image stopped after %d of %d bytes: result %d",
+                 m_bytesReceived, m_geometry.pageBytes, m_result);
         m_session->StopReader();
         m_session->CloseRequest();
         m_imageOpen = false;
@@ -435,6 +437,9 @@ bool CScanJob::Read(char *buffer, uint32_t &size) {
         // A broken stream in the middle of a page is a communication error:
         // fetching the page again from its start would hand the application
         // rows it already has.
+        WriteLog("CScanJob::Read(), the image broke off after %d of %d bytes (error %lu)",
+                 m_bytesReceived, m_geometry.pageBytes,
+                 static_cast<unsigned long>(m_session->TransportError()));
         m_session->CloseRequest();
         m_imageOpen = false;
         if (m_result == JOB_OK) {
@@ -463,6 +468,8 @@ bool CScanJob::FinishPage() {
     m_session->CloseRequest();
     m_imageOpen = false;
     if (m_bytesReceived != m_geometry.pageBytes && m_result == JOB_OK) {
+        WriteLog("CScanJob::FinishPage(), %d bytes received of the %d announced", m_bytesReceived,
+                 m_geometry.pageBytes);
         m_host.ShowMessage(m_strings.Load(IDS_DATA_COUNT_MISMATCH),
                            MB_SYSTEMMODAL | MB_ICONEXCLAMATION);
         m_result = JOB_COMM_ERROR;

@@ -1,6 +1,7 @@
 #include "ScannerHttpSession.h"
 
 #include "CommandBody.h"
+#include "DiagLog.h"
 
 CScannerHttpSession::CScannerHttpSession(CSessionOwner &owner, std::string language)
     : m_owner(owner), m_headers(BuildCommandHeaders(language)) {}
@@ -82,7 +83,7 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
                 CloseRequest();
                 continue;
             }
-            return Finish(d.step, image);
+            return Finish(command, d.step, image);
         }
         if (!m_attemptOpen) {
             m_reply.ClearForAttempt();
@@ -95,6 +96,7 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
                 return d;
             if (d == EPoll::Failed || m_commandPath.empty()) {
                 m_attemptOpen = false;
+                LogFailure(command, "the command path could not be read");
                 return EPoll::Failed;
             }
         }
@@ -104,11 +106,13 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
             return r;
         if (r == EPoll::Failed) {
             m_attemptOpen = false;
+            LogFailure(command, "the request failed");
             return r;
         }
         const bool read = image ? ReadImageHeader() : ReadTextReply(command);
         m_attemptOpen = false;
         if (!read) {
+            LogFailure(command, "the reply broke off");
             CloseRequest();
             return EPoll::Failed;
         }
@@ -117,7 +121,7 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
         if (d.showStatus)
             m_owner.ShowServerStatus(&m_reply);
         if (!d.pause)
-            return Finish(d.step, image);
+            return Finish(command, d.step, image);
         m_pausing = true;
         m_pauseStart = GetTickCount();
         // Nothing is running now: a caller waiting on the done event waits
@@ -126,7 +130,18 @@ EPoll CScannerHttpSession::Exchange(const char *command, const std::string &body
     }
 }
 
-EPoll CScannerHttpSession::Finish(EReplyStep step, bool image) {
+void CScannerHttpSession::LogFailure(const char *command, const char *why) const {
+    // The request body is never logged: BEGIN_JOB carries the password.
+    WriteLog(
+        "CScannerHttpSession::Exchange(), %s: %s (HTTP %lu, error %lu, Y_RESULT %d, "
+        "Y_STATUS %d)",
+        command, why, static_cast<unsigned long>(LastStatus()),
+        static_cast<unsigned long>(TransportError()), m_reply.result, m_reply.status);
+}
+
+EPoll CScannerHttpSession::Finish(const char *command, EReplyStep step, bool image) {
+    if (step != EReplyStep::Done)
+        LogFailure(command, m_owner.UserCancelled() ? "cancelled by the user" : "refused");
     // GET_IMAGE keeps its request for the data (the job closes it) and
     // always clears the status line; other commands are done with theirs.
     if (image)

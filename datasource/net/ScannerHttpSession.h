@@ -47,7 +47,9 @@ public:
 private:
     EPoll Discover();
     EPoll Exchange(const char *command, const std::string &body, bool image);
-    EPoll Finish(EReplyStep step, bool image);
+    EPoll Finish(const char *command, EReplyStep step, bool image);
+    // Where and why a command failed, for the diagnostic log.
+    void LogFailure(const char *command, const char *why) const;
     bool ReadTextReply(const char *command);
     bool ReadImageHeader();
 

@@ -147,6 +147,14 @@ class JobTable:
                 return None
             return dict(job.pages[number - 1])
 
+    def reload_feeders(self, scenario):
+        """A new scenario puts a new stack into the feeder: a feeder job the
+        client keeps open between scans takes it up at its next page."""
+        with self._lock:
+            for job in self._jobs.values():
+                if job.feeder and job.state != CLOSED and job.sides_left == 0:
+                    job.sheets_left = scenario.options.feeder_sheets
+
     # --- commands ------------------------------------------------------
 
     def handle(self, command, fields, scenario, factory):

@@ -330,6 +330,7 @@ class Handler(RecordingHandler):
             return
         self.server.factory = factory
         self.server.scenario = new
+        self.server.jobs.reload_feeders(new)
         self._send_json(200, {"ok": True})
 
     def _control_proxy(self, name, body):
@@ -416,7 +417,8 @@ large; 16409 with Y_RECOVER=1 when the feeder stack is used up.
 Control endpoint (not recorded): GET /__control/requests[?since=SEQ],
 DELETE /__control/requests, GET /__control/state (open jobs, every job with
 its pages and heartbeats, injection counters), POST /__control/scenario with
-{"args": [scenario options...]} (replaces the whole scenario),
+{"args": [scenario options...]} (replaces the whole scenario, and puts its
+stack into the feeder of every open feeder job),
 GET /__control/page?session=S&page=N (the page's bytes as sent),
 POST /__control/shutdown.
 

@@ -15,7 +15,6 @@
 #include "ScanUtilityFixture.h"
 #include "SimJobState.h"
 
-
 // Where the files go, in the build tree, for the native check afterwards.
 inline std::wstring OutFolder() {
     std::wstring folder = CORV_SAVE_OUT;
@@ -55,6 +54,18 @@ inline std::set<std::string> FilesIn(const std::wstring &folder) {
     } while (::FindNextFileW(find, &found));
     ::FindClose(find);
     return names;
+}
+
+// The server's job is over, or was told the user cancelled (a feeder job
+// then stays with the source, for the next stack, until the dialog closes).
+inline bool JobEnded(int session) {
+    const auto job = CSimJobState::Of(session);
+    if (!job)
+        return false;
+    bool cancelled = false;
+    for (const std::string &command : job->commands)
+        cancelled = cancelled || command.rfind("CANCEL_", 0) == 0;
+    return !job->open || cancelled;
 }
 
 class ScanUtilitySave : public CScanUtilityFixture {
@@ -102,12 +113,14 @@ protected:
 
     bool WaitForSaved() { return CUtilityRun::WaitForLog("saving done", 1, kScanTimeoutMs); }
 
-    // The job the scan ran, closed by the time the utility is done.
+    // The job the scan ran, ended by the time the utility is done.
     std::optional<CSimJobState> Job() {
         const int session = CSimJobState::LastSession();
         if (session <= m_sessionBefore)
             return std::nullopt;
-        CUtilityRun::WaitFor([&] { return !CSimulatorClient::JobOpen(session); }, kWindowTimeoutMs);
+        CUtilityRun::WaitFor(
+            [&] { return m_jobsKept ? JobEnded(session) : !CSimulatorClient::JobOpen(session); },
+            kWindowTimeoutMs);
         return CSimJobState::Of(session);
     }
 
@@ -162,4 +175,6 @@ protected:
     HWND m_source = nullptr;
     std::wstring m_folder;
     int m_sessionBefore = 0;
+    // Feeder jobs cancelled between sheets stay with the source.
+    bool m_jobsKept = false;
 };

@@ -237,7 +237,21 @@ void CUtilityRun::AnswerSaveDialog(HWND dialog, const std::wstring &path, int ty
 }
 
 std::vector<HWND> CUtilityRun::MessageBoxes() const {
-    return Windows(kMainTitle, L"#32770");
+    // The utility's boxes and the source's (under the source's title): a
+    // text, an icon and a few buttons, which no other dialog of theirs is.
+    SWindowSearch search{m_info.dwProcessId, nullptr, L"#32770", {}};
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    std::vector<HWND> boxes;
+    for (HWND dialog : search.found) {
+        int children = 0;
+        for (HWND c = ::GetWindow(dialog, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT))
+            ++children;
+        const bool button = ::GetDlgItem(dialog, IDOK) || ::GetDlgItem(dialog, IDYES) ||
+                            ::GetDlgItem(dialog, IDCANCEL);
+        if (::GetDlgItem(dialog, 0xFFFF) && button && children <= 6)
+            boxes.push_back(dialog);
+    }
+    return boxes;
 }
 
 std::wstring CUtilityRun::BoxText(HWND box) {
