@@ -193,23 +193,130 @@ TEST(JpegEncoder, ChunkingAndRowPaddingDoNotChangeTheStream) {
     }
 }
 
+// A scan-like page: ramps the quantiser keeps, with a left third of full-range
+// noise whose coefficients reach every magnitude category and whose coded
+// bytes hit 0xFF often.
+TestPage RampPage(int pixelType, int width, int height) {
+    TestPage page = MakePage(pixelType, width, height, Pattern::White);
+    const int samples = pixelType == kPixelRgb ? 3 : 1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < samples; ++c) {
+                const int ramp = (x * 255 / width + y * 2 + c * 60) % 256;
+                page.rows[size_t(y) * page.RowBytes() + size_t(x * samples + c)] =
+                    x < width / 3 ? FNoise(x, y, c) : static_cast<uint8_t>(ramp);
+            }
+    return page;
+}
+
+// The page as one band through CJPEGImage, after `setup` chose its settings.
+std::vector<uint8_t> EncodeImage(const TestPage &p,
+                                 const std::function<void(CJPEGImage &)> &setup) {
+    CMemoryFile f;
+    f.Open(kOpenReadWrite);
+    CJPEGImage image;
+    image.SetStreamBorrowed(true);
+    setup(image);
+    const int kind = p.pixelType == kPixelRgb ? kKindRgb24 : kKindGray8;
+    image.OpenWrite(&f, p.width, p.height, kind, 300 << 16);
+    ImageBand band;
+    band.Shape(kind, p.width, p.height, p.height);
+    std::copy(p.rows.begin(), p.rows.end(), band.Data());
+    band.bottom = p.height;
+    image.WriteBand(band);
+    image.Finish();
+    return {f.Data(), f.Data() + f.Size()};
+}
+
+// A restart interval that cuts MCU rows, set on the encoder itself.
+std::vector<uint8_t> EncodeWithInterval(const TestPage &p, int interval) {
+    CJpegLibrary::Acquire();
+    std::vector<uint8_t> bytes;
+    {
+        CMemoryFile f;
+        f.Open(kOpenReadWrite);
+        auto e = CJpegEncoder::Create(kJpegProcessJfif);
+        const int components = p.pixelType == kPixelRgb ? 3 : 1;
+        e->SetComponentCount(components);
+        e->SetInterleaved(components > 1);
+        e->SetQuantTable(0, kJpegStdLumaQuant);
+        e->SetQuantTable(1, kJpegStdChromaQuant);
+        for (int slot = 0; slot < kHuffSlots; ++slot)
+            e->SetHuffmanTable(slot, kJpegStdHuffman[slot]);
+        e->SetRestartInterval(interval);
+        e->SetImageSize(p.width, p.height);
+        e->Start(&f);
+        e->WriteRows(p.rows.data(), p.height, size_t(p.RowBytes()));
+        e->Finish();
+        bytes.assign(f.Data(), f.Data() + f.Size());
+    }
+    CJpegLibrary::Release();
+    return bytes;
+}
+
 // Pinned streams: any change of the bytes written shows here.
 TEST(JpegGolden, FixedPagesGiveTheirPinnedStreams) {
+    const auto preset = [](int index) {
+        return [index](CJPEGImage &image) { image.ApplyPreset(index); };
+    };
+    const TestPage rgbOdd = RampPage(kPixelRgb, 67, 45), grayOdd = RampPage(kPixelGray, 131, 77);
+    const TestPage rgbTall = RampPage(kPixelRgb, 45, 150);
     const struct {
         const char *name;
-        int pixelType, width, height;
-        Pattern pattern;
-        int quality;
+        std::function<std::vector<uint8_t>()> encode;
         uint64_t hash;
     } cases[] = {
-        {"jpeg-preset2-444", kPixelRgb, 64, 48, Pattern::F, 2, 0x90ec9d03be1d09caull},
-        {"jpeg-preset0-rgb-odd", kPixelRgb, 61, 37, Pattern::Random, 4, 0x181c44296343f181ull},
-        {"jpeg-preset3-gray", kPixelGray, 100, 80, Pattern::F, 1, 0x153fc83122805510ull},
-        {"jpeg-preset1-gray-1x1", kPixelGray, 1, 1, Pattern::Black, 3, 0x57002af1e8a433baull},
+        {"jpeg-preset2-444", [] { return EncodeJpeg(MakePage(kPixelRgb, 64, 48, Pattern::F), 2); },
+         0x90ec9d03be1d09caull},
+        {"jpeg-preset0-rgb-odd",
+         [] { return EncodeJpeg(MakePage(kPixelRgb, 61, 37, Pattern::Random), 4); },
+         0x181c44296343f181ull},
+        {"jpeg-preset3-gray",
+         [] { return EncodeJpeg(MakePage(kPixelGray, 100, 80, Pattern::F), 1); },
+         0x153fc83122805510ull},
+        {"jpeg-preset1-gray-1x1",
+         [] { return EncodeJpeg(MakePage(kPixelGray, 1, 1, Pattern::Black), 3); },
+         0x57002af1e8a433baull},
+        {"jpeg-ramp-rgb-q1", [&] { return EncodeJpeg(rgbOdd, 1); }, 0x2b1ac924a9064b0full},
+        {"jpeg-ramp-rgb-q2", [&] { return EncodeJpeg(rgbOdd, 2); }, 0x3e441293134210fcull},
+        {"jpeg-ramp-rgb-q3", [&] { return EncodeJpeg(rgbOdd, 3); }, 0x8254fa77d02f14a2ull},
+        {"jpeg-ramp-rgb-q4", [&] { return EncodeJpeg(rgbOdd, 4); }, 0x6f0c8d5da5922f55ull},
+        {"jpeg-ramp-gray-q1", [&] { return EncodeJpeg(grayOdd, 1); }, 0x087e4766db379cd3ull},
+        {"jpeg-ramp-gray-q2", [&] { return EncodeJpeg(grayOdd, 2); }, 0x144a5ea7fa341f45ull},
+        {"jpeg-ramp-gray-q3", [&] { return EncodeJpeg(grayOdd, 3); }, 0x0e9719d6ac2abdf5ull},
+        {"jpeg-ramp-gray-q4", [&] { return EncodeJpeg(grayOdd, 4); }, 0xf9042ae6aa27139bull},
+        {"jpeg-ramp-rgb-restarts", [&] { return EncodeJpeg(rgbTall, 4); }, 0xa4e6eec851952f96ull},
+        {"jpeg-preset6-420", [&] { return EncodeImage(rgbOdd, preset(6)); }, 0x41304f697fce4cdfull},
+        {"jpeg-preset10-420-tall", [&] { return EncodeImage(rgbTall, preset(10)); },
+         0x46d36b9ce1daf44bull},
+        {"jpeg-preset8-gray", [&] { return EncodeImage(grayOdd, preset(8)); },
+         0x3e70ea50536ab4ecull},
+        {"jpeg-default-422-q90",
+         [&] { return EncodeImage(rgbOdd, [](CJPEGImage &i) { i.SetQuality(90); }); },
+         0x4c0086e0b86b2551ull},
+        {"jpeg-444-no-restart",
+         [&] {
+             return EncodeImage(rgbTall, [](CJPEGImage &i) {
+                 i.ApplyPreset(1);
+                 i.SetNoRestart(true);
+             });
+         },
+         0x5b5e92f45520dcafull},
+        {"jpeg-rgb-components",
+         [&] {
+             return EncodeImage(rgbOdd, [](CJPEGImage &i) {
+                 i.ApplyPreset(2);
+                 i.SetRgbComponents(true);
+             });
+         },
+         0xce8d8ed9fe9e5e21ull},
+        {"jpeg-interval-5-rgb", [&] { return EncodeWithInterval(rgbOdd, 5); },
+         0x47ccae8cb69d0d5cull},
+        {"jpeg-interval-3-gray", [&] { return EncodeWithInterval(grayOdd, 3); },
+         0x7a92a199af9669a2ull},
     };
     for (const auto &c : cases) {
-        const auto bytes =
-            EncodeJpeg(MakePage(c.pixelType, c.width, c.height, c.pattern), c.quality);
+        const std::vector<uint8_t> bytes = c.encode();
         EXPECT_EQ(Fnv1a(bytes), c.hash) << c.name << " 0x" << std::hex << Fnv1a(bytes);
     }
 }
