@@ -331,7 +331,7 @@ void CJpegEncoder::EncodeMcu(int mcuX) {
         }
         --m_restartsLeft;
     }
-    int32_t coef[64], zz[64];
+    int32_t coef[64], quantised[64];
     for (int c = 0; c < m_header.componentCount; ++c) {
         const JpegComponentInfo &ci = m_header.components[c];
         const bool reduced = static_cast<bool>(m_reduced[c]);
@@ -344,8 +344,9 @@ void CJpegEncoder::EncodeMcu(int mcuX) {
                 const uint8_t *block =
                     plane + size_t(by * 8) * size_t(stride) + size_t((mcuX * h + bx) * 8);
                 JpegForwardDct(block, stride, coef);
-                const uint64_t nonZero = m_quantizer[ci.quantTable].Quantize(coef, zz);
-                m_huffmanEncoder->EncodeBlock(zz, nonZero, m_lastDc[c], m_derived[ci.dcTable],
+                const uint64_t nonZero = m_quantizer[ci.quantTable].Quantize(coef, quantised);
+                m_huffmanEncoder->EncodeBlock(quantised, nonZero, m_lastDc[c],
+                                              m_derived[ci.dcTable],
                                               m_derived[kHuffAc0 + ci.acTable]);
             }
     }

@@ -70,11 +70,11 @@ void CJpegHuffmanEncoder::FlushBits() {
     m_acc = 0;
 }
 
-void CJpegHuffmanEncoder::EncodeBlock(const int32_t zz[64], uint64_t nonZero, int32_t &lastDc,
+void CJpegHuffmanEncoder::EncodeBlock(const int32_t block[64], uint64_t nonZero, int32_t &lastDc,
                                       const JpegDerivedTable &dc, const JpegDerivedTable &ac) {
     // A negative value v is sent as the low bits of v - 1 (T.81 F.1.2.1).
-    int32_t diff = zz[0] - lastDc;
-    lastDc = zz[0];
+    int32_t diff = block[0] - lastDc;
+    lastDc = block[0];
     int32_t sign = diff >> 31;
     uint32_t magnitude = static_cast<uint32_t>((diff ^ sign) - sign);
     int nbits = BitLength(magnitude);
@@ -86,7 +86,7 @@ void CJpegHuffmanEncoder::EncodeBlock(const int32_t zz[64], uint64_t nonZero, in
     int previous = 0;
     for (uint64_t left = nonZero & ~uint64_t(1); left; left &= left - 1) {
         const int k = __builtin_ctzll(left);
-        const int32_t v = zz[k];
+        const int32_t v = block[kJpegNaturalOrder[k]];
         int run = k - previous - 1;
         previous = k;
         while (run > 15) {

@@ -495,28 +495,29 @@ TEST(JpegQuality, ScalingFollowsTheQualityCurve) {
     }
 }
 
-TEST(JpegStages, QuantiserRoundsHalfAwayFromZeroForEveryStep) {
+TEST(JpegStages, QuantiserRoundsHalfAwayFromZeroForEveryStepAndCoefficient) {
     uint16_t table[64];
-    int32_t coef[64], out[64];
+    int32_t coef[64], out[64], plain[64];
     for (int q = 1; q <= 255; ++q) {
         std::fill(std::begin(table), std::end(table), uint16_t(q));
         CJpegQuantizer quant;
         quant.SetTable(table);
-        // Coefficients come eight times their true size.
-        for (int base = -16384; base <= 16384; base += 64 * 7) {
+        // Coefficients come eight times their true size; every one of the
+        // allowed range is tried, each at a different block position.
+        for (int base = -16384; base <= 16384; base += 64) {
             for (int k = 0; k < 64; ++k)
-                coef[k] = base + k;
+                coef[k] = std::min(base + k, 16384);
             const uint64_t nonZero = quant.Quantize(coef, out);
-            int32_t plain[64];
             ASSERT_EQ(quant.QuantizePlain(coef, plain), nonZero);
             ASSERT_TRUE(std::equal(out, out + 64, plain)) << "the chosen kernel differs";
             for (int k = 0; k < 64; ++k) {
-                ASSERT_EQ((nonZero >> k) & 1, uint64_t(out[k] != 0));
-                const int x = coef[kJpegNaturalOrder[k]];
+                const int i = kJpegNaturalOrder[k];
+                ASSERT_EQ((nonZero >> k) & 1, uint64_t(out[i] != 0));
+                const int x = coef[i];
                 const int d = 8 * q;
                 const int c = x > 0 ? x + d / 2 : x - d / 2;
                 const int expected = std::abs(c) < d ? 0 : c / d;
-                ASSERT_EQ(out[k], expected) << "x " << x << " q " << q;
+                ASSERT_EQ(out[i], expected) << "x " << x << " q " << q;
             }
         }
     }
