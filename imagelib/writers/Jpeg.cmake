@@ -5,6 +5,7 @@ add_library(corv_jpeg STATIC
   ${CMAKE_CURRENT_LIST_DIR}/JpegLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegColorConverter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegForwardDct.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegForwardDctSse2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegQuantizer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegOutput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegHuffmanEncoder.cpp

@@ -331,7 +331,7 @@ void CJpegEncoder::EncodeMcu(int mcuX) {
         }
         --m_restartsLeft;
     }
-    int32_t coef[64], quantised[64];
+    alignas(16) int16_t coef[64], quantised[64];
     for (int c = 0; c < m_header.componentCount; ++c) {
         const JpegComponentInfo &ci = m_header.components[c];
         const bool reduced = static_cast<bool>(m_reduced[c]);

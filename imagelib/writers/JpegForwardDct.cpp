@@ -75,9 +75,9 @@ template <int kEvenShift, int kOddShift, int kLevelShift>
             out[x * 8 + y] = in[y * 8 + x];
 }
 
-[[gnu::always_inline]] inline void Transform(const uint8_t *samples, int stride, int32_t out[64]) {
+[[gnu::always_inline]] inline void Transform(const uint8_t *samples, int stride, int16_t out[64]) {
     // Rows become lanes for the row pass, then columns for the column pass.
-    alignas(32) int32_t a[64], b[64];
+    alignas(32) int32_t a[64], b[64], c[64];
     for (int y = 0; y < 8; ++y, samples += stride)
         for (int x = 0; x < 8; ++x)
             a[x * 8 + y] = samples[x];
@@ -86,24 +86,21 @@ template <int kEvenShift, int kOddShift, int kLevelShift>
     // The output keeps the factor 8 of the unnormalised transform: the
     // quantiser divides it out together with the step, so that the only
     // rounding is the quantiser's.
-    Pass<kPass1Bits, kConstBits + kPass1Bits, 0>(a, out);
+    Pass<kPass1Bits, kConstBits + kPass1Bits, 0>(a, c);
+    for (int i = 0; i < 64; ++i)
+        out[i] = static_cast<int16_t>(c[i]);
 }
 
-// The same code compiled for AVX2: eight lanes fill one register.
-[[gnu::target("avx2")]] void ForwardDctAvx2(const uint8_t *samples, int stride, int32_t out[64]) {
-    Transform(samples, stride, out);
-}
-
-using DctKernel = void (*)(const uint8_t *, int, int32_t *);
+using DctKernel = void (*)(const uint8_t *, int, int16_t *);
 
 }  // namespace
 
-void JpegForwardDctPlain(const uint8_t *samples, int stride, int32_t out[64]) {
+void JpegForwardDctPlain(const uint8_t *samples, int stride, int16_t out[64]) {
     Transform(samples, stride, out);
 }
 
-void JpegForwardDct(const uint8_t *samples, int stride, int32_t out[64]) {
-    static const DctKernel kernel = JpegCpuHasAvx2() ? ForwardDctAvx2 : JpegForwardDctPlain;
+void JpegForwardDct(const uint8_t *samples, int stride, int16_t out[64]) {
+    static const DctKernel kernel = JpegCpuHasSse2() ? JpegForwardDctSse2 : JpegForwardDctPlain;
     kernel(samples, stride, out);
 }
 

@@ -70,7 +70,7 @@ void CJpegHuffmanEncoder::FlushBits() {
     m_acc = 0;
 }
 
-void CJpegHuffmanEncoder::EncodeBlock(const int32_t block[64], uint64_t nonZero, int32_t &lastDc,
+void CJpegHuffmanEncoder::EncodeBlock(const int16_t block[64], uint64_t nonZero, int32_t &lastDc,
                                       const JpegDerivedTable &dc, const JpegDerivedTable &ac) {
     // A negative value v is sent as the low bits of v - 1 (T.81 F.1.2.1).
     int32_t diff = block[0] - lastDc;

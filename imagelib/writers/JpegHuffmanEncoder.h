@@ -26,7 +26,7 @@ public:
     // `block` is one quantised block in natural order, `nonZero` the mask of
     // its non-zero entries in zigzag order (bit k for zigzag position k);
     // `lastDc` the predictor.
-    void EncodeBlock(const int32_t block[64], uint64_t nonZero, int32_t &lastDc,
+    void EncodeBlock(const int16_t block[64], uint64_t nonZero, int32_t &lastDc,
                      const JpegDerivedTable &dc, const JpegDerivedTable &ac);
     // Pads the last byte with 1-bits and writes what the buffer holds.
     void FlushBits();

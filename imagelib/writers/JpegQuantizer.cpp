@@ -6,18 +6,26 @@
 #include <array>
 #include <bit>
 #include <cstring>
+#include <emmintrin.h>
 
 namespace corv {
 namespace {
 
 // The coefficients come eight times their true size, so each magnitude n is
-// divided by 8 q, and floor(n / 8q) == floor(floor(n / 8) / q). With
+// divided by d = 8 q, and floor(n / 8q) == floor(floor(n / 8) / q). With
 // m = floor(n / 8) <= (16384 + 1020) / 8 < 2^12 and q <= 255, m q < 2^20, so
 // r = floor(2^20 / q) + 1 gives floor(m r / 2^20) == floor(m / q) exactly,
-// and m r stays below 2^32: one 32-bit product per coefficient, which
-// vector units have.
+// and m r stays below 2^32.
 constexpr int kReciprocalBits = 20;
 constexpr int kCoefficientShift = 3;  // the factor 8 of the forward transform
+
+// The same quotient in 16-bit lanes: with s = ceil(log2 d) and
+// r = floor(2^(16+s) / d) + 1, floor(n r / 2^(16+s)) == floor(n / d) for
+// every n < 2^16 (the error n (r d - 2^(16+s)) / d 2^(16+s) stays below
+// 1 / d). r lies in 2^16 + 1 .. 2^17 - 2^7, so r - 2^16 fits 16 bits and
+// n r / 2^16 = n + n (r - 2^16) / 2^16 < 2 n < 2^16; the remaining shift
+// by s is a high product with 2^(16-s), which fits because d >= 8.
+constexpr int kLaneBits = 16;
 
 // Eight 0/1 bytes to eight bits, byte i to bit i: the multiplication moves
 // every byte's bit into the top byte without carries.
@@ -45,58 +53,84 @@ constexpr ZigzagMaskTable MakeZigzagMasks() {
 
 constexpr ZigzagMaskTable kZigzagMasks = MakeZigzagMasks();
 
-[[gnu::always_inline]] inline uint64_t QuantizeBlock(const uint32_t *half,
-                                                     const uint32_t *reciprocal,
-                                                     const int32_t coef[64], int32_t out[64]) {
-    alignas(16) uint8_t flags[64];
-    for (int i = 0; i < 64; ++i) {
-        const int32_t x = coef[i];
-        // x + d/2 for x > 0, x - d/2 otherwise, then truncated toward zero:
-        // the magnitude is (|x| + d/2) / d and the sign is x's.
-        const int32_t sign = x >> 31;
-        const uint32_t magnitude = static_cast<uint32_t>((x ^ sign) - sign) + half[i];
-        const int32_t q = static_cast<int32_t>(((magnitude >> kCoefficientShift) * reciprocal[i]) >>
-                                               kReciprocalBits);
-        out[i] = (q ^ sign) - sign;
-        flags[i] = q != 0;
-    }
-    uint64_t nonZero = 0;
-    for (int row = 0; row < 8; ++row) {
-        uint64_t bytes;
-        std::memcpy(&bytes, flags + 8 * row, sizeof bytes);
-        nonZero |= kZigzagMasks[row][(bytes * kGatherBits) >> 56];
-    }
-    return nonZero;
-}
-
-[[gnu::target("avx2")]] uint64_t QuantizeAvx2(const uint32_t *half, const uint32_t *reciprocal,
-                                              const int32_t coef[64], int32_t out[64]) {
-    return QuantizeBlock(half, reciprocal, coef, out);
-}
-
-uint64_t QuantizeDefault(const uint32_t *half, const uint32_t *reciprocal, const int32_t coef[64],
-                         int32_t out[64]) {
-    return QuantizeBlock(half, reciprocal, coef, out);
+// `rowBits` holds the non-zero flags of row r in bits 8r .. 8r + 7.
+inline uint64_t ZigzagMask(uint64_t rowBits) {
+    uint64_t mask = 0;
+    for (int row = 0; row < 8; ++row)
+        mask |= kZigzagMasks[row][(rowBits >> (8 * row)) & 0xFF];
+    return mask;
 }
 
 }  // namespace
 
 void CJpegQuantizer::SetTable(const uint16_t table[64]) {
     for (int i = 0; i < 64; ++i) {
-        const uint32_t q = table[i];
-        m_half[i] = (q << kCoefficientShift) / 2;
-        m_reciprocal[i] = ((uint32_t(1) << kReciprocalBits) / q) + 1;
+        const uint32_t q = table[i], d = q << kCoefficientShift;
+        const int s = std::bit_width(d - 1);
+        m_steps.half32[i] = d / 2;
+        m_steps.reciprocal32[i] = ((uint32_t(1) << kReciprocalBits) / q) + 1;
+        m_steps.half[i] = static_cast<uint16_t>(d / 2);
+        m_steps.reciprocal[i] =
+            static_cast<uint16_t>((uint32_t(1) << (kLaneBits + s)) / d + 1 - (1u << kLaneBits));
+        m_steps.shift[i] = static_cast<uint16_t>(1u << (kLaneBits - s));
     }
 }
 
-uint64_t CJpegQuantizer::Quantize(const int32_t coef[64], int32_t out[64]) const {
-    using Kernel = uint64_t (*)(const uint32_t *, const uint32_t *, const int32_t *, int32_t *);
-    static const Kernel kernel = JpegCpuHasAvx2() ? QuantizeAvx2 : QuantizeDefault;
-    return kernel(m_half, m_reciprocal, coef, out);
+uint64_t CJpegQuantizer::QuantizePlain(const int16_t coef[64], int16_t out[64]) const {
+    alignas(16) uint8_t flags[64];
+    for (int i = 0; i < 64; ++i) {
+        const int32_t x = coef[i];
+        // x + d/2 for x > 0, x - d/2 otherwise, then truncated toward zero:
+        // the magnitude is (|x| + d/2) / d and the sign is x's.
+        const int32_t sign = x >> 31;
+        const uint32_t magnitude = static_cast<uint32_t>((x ^ sign) - sign) + m_steps.half32[i];
+        const int32_t q = static_cast<int32_t>(
+            ((magnitude >> kCoefficientShift) * m_steps.reciprocal32[i]) >> kReciprocalBits);
+        out[i] = static_cast<int16_t>((q ^ sign) - sign);
+        flags[i] = q != 0;
+    }
+    uint64_t rowBits = 0;
+    for (int row = 0; row < 8; ++row) {
+        uint64_t bytes;
+        std::memcpy(&bytes, flags + 8 * row, sizeof bytes);
+        rowBits |= ((bytes * kGatherBits) >> 56) << (8 * row);
+    }
+    return ZigzagMask(rowBits);
 }
 
-uint64_t CJpegQuantizer::QuantizePlain(const int32_t coef[64], int32_t out[64]) const {
-    return QuantizeDefault(m_half, m_reciprocal, coef, out);
+[[gnu::target("sse2")]] uint64_t CJpegQuantizer::QuantizeSse2(const int16_t coef[64],
+                                                              int16_t out[64]) const {
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t zeroBits = 0;
+    for (int pair = 0; pair < 4; ++pair) {
+        __m128i isZero[2];
+        for (int half = 0; half < 2; ++half) {
+            const int at = 16 * pair + 8 * half;
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(coef + at));
+            const __m128i sign = _mm_srai_epi16(x, 15);
+            const __m128i n =
+                _mm_add_epi16(_mm_sub_epi16(_mm_xor_si128(x, sign), sign),
+                              _mm_load_si128(reinterpret_cast<const __m128i *>(m_steps.half + at)));
+            const __m128i t = _mm_add_epi16(
+                _mm_mulhi_epu16(
+                    n, _mm_load_si128(reinterpret_cast<const __m128i *>(m_steps.reciprocal + at))),
+                n);
+            const __m128i q = _mm_mulhi_epu16(
+                t, _mm_load_si128(reinterpret_cast<const __m128i *>(m_steps.shift + at)));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + at),
+                             _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
+            isZero[half] = _mm_cmpeq_epi16(q, zero);
+        }
+        const uint32_t bits =
+            static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(isZero[0], isZero[1])));
+        zeroBits |= uint64_t(bits) << (16 * pair);
+    }
+    return ZigzagMask(~zeroBits);
+}
+
+uint64_t CJpegQuantizer::Quantize(const int16_t coef[64], int16_t out[64]) const {
+    static const bool sse2 = JpegCpuHasSse2();
+    return sse2 ? QuantizeSse2(coef, out) : QuantizePlain(coef, out);
 }
 
 }  // namespace corv

@@ -16,14 +16,24 @@ public:
     // Returns the mask of non-zero outputs, bit k for zigzag position k.
     // Uses the fastest kernel the processor runs; QuantizePlain is the
     // reference every kernel matches.
-    uint64_t Quantize(const int32_t coef[64], int32_t out[64]) const;
-    uint64_t QuantizePlain(const int32_t coef[64], int32_t out[64]) const;
+    uint64_t Quantize(const int16_t coef[64], int16_t out[64]) const;
+    uint64_t QuantizePlain(const int16_t coef[64], int16_t out[64]) const;
+    uint64_t QuantizeSse2(const int16_t coef[64], int16_t out[64]) const;
+
+    // Per natural position, for the kernels: half the divisor; the
+    // reciprocal of the step in 32 bits; and, for 16-bit lanes, the
+    // reciprocal of the divisor less 2^16 and the power of two that
+    // completes its shift.
+    struct Steps {
+        alignas(16) uint32_t half32[64];
+        alignas(16) uint32_t reciprocal32[64];
+        alignas(16) uint16_t half[64];
+        alignas(16) uint16_t reciprocal[64];
+        alignas(16) uint16_t shift[64];
+    };
 
 private:
-    // Per natural position: half the divisor and the reciprocal of the step
-    // that replaces the division.
-    uint32_t m_half[64] = {};
-    uint32_t m_reciprocal[64] = {};
+    Steps m_steps = {};
 };
 
 }  // namespace corv

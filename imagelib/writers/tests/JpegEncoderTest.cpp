@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -497,7 +498,7 @@ TEST(JpegQuality, ScalingFollowsTheQualityCurve) {
 
 TEST(JpegStages, QuantiserRoundsHalfAwayFromZeroForEveryStepAndCoefficient) {
     uint16_t table[64];
-    int32_t coef[64], out[64], plain[64];
+    int16_t coef[64], out[64], plain[64], sse2[64];
     for (int q = 1; q <= 255; ++q) {
         std::fill(std::begin(table), std::end(table), uint16_t(q));
         CJpegQuantizer quant;
@@ -506,10 +507,14 @@ TEST(JpegStages, QuantiserRoundsHalfAwayFromZeroForEveryStepAndCoefficient) {
         // allowed range is tried, each at a different block position.
         for (int base = -16384; base <= 16384; base += 64) {
             for (int k = 0; k < 64; ++k)
-                coef[k] = std::min(base + k, 16384);
+                coef[k] = static_cast<int16_t>(std::min(base + k, 16384));
             const uint64_t nonZero = quant.Quantize(coef, out);
             ASSERT_EQ(quant.QuantizePlain(coef, plain), nonZero);
             ASSERT_TRUE(std::equal(out, out + 64, plain)) << "the chosen kernel differs";
+            if (JpegCpuHasSse2()) {
+                ASSERT_EQ(quant.QuantizeSse2(coef, sse2), nonZero);
+                ASSERT_TRUE(std::equal(sse2, sse2 + 64, plain)) << "the SSE2 kernel differs";
+            }
             for (int k = 0; k < 64; ++k) {
                 const int i = kJpegNaturalOrder[k];
                 ASSERT_EQ((nonZero >> k) & 1, uint64_t(out[i] != 0));
@@ -523,27 +528,46 @@ TEST(JpegStages, QuantiserRoundsHalfAwayFromZeroForEveryStepAndCoefficient) {
     }
 }
 
+// The DCT basis function (u, v) at sample (x, y), unnormalised.
+double Basis(int u, int v, int x, int y) {
+    return std::cos((2 * x + 1) * u * std::numbers::pi / 16) *
+           std::cos((2 * y + 1) * v * std::numbers::pi / 16);
+}
+
 TEST(JpegStages, IntegerDctStaysWithinOneOfEightTimesTheExactTransform) {
-    uint8_t block[64];
-    int32_t out[64];
+    // Noise, flat blocks, and for every coefficient the two blocks that
+    // drive it to its largest magnitude (0 and 255 by the basis' sign),
+    // where the narrow kernels come closest to overflowing.
+    std::vector<std::array<uint8_t, 64>> blocks;
     for (uint32_t seed = 0; seed < 200; ++seed) {
+        std::array<uint8_t, 64> &b = blocks.emplace_back();
         for (int i = 0; i < 64; ++i)
-            block[i] = seed < 4 ? static_cast<uint8_t>(seed * 85) : FNoise(i, seed, 7);
-        JpegForwardDct(block, 8, out);
-        int32_t plain[64];
-        JpegForwardDctPlain(block, 8, plain);
+            b[i] = seed < 4 ? static_cast<uint8_t>(seed * 85) : FNoise(i, seed, 7);
+    }
+    for (int uv = 0; uv < 64; ++uv)
+        for (int polarity = 0; polarity < 2; ++polarity) {
+            std::array<uint8_t, 64> &b = blocks.emplace_back();
+            for (int i = 0; i < 64; ++i)
+                b[i] = (Basis(uv % 8, uv / 8, i % 8, i / 8) > 0) != (polarity == 1) ? 255 : 0;
+        }
+    int16_t out[64], plain[64], sse2[64];
+    for (const std::array<uint8_t, 64> &block : blocks) {
+        JpegForwardDctPlain(block.data(), 8, plain);
+        JpegForwardDct(block.data(), 8, out);
         ASSERT_TRUE(std::equal(out, out + 64, plain)) << "the chosen kernel differs";
+        if (JpegCpuHasSse2()) {
+            JpegForwardDctSse2(block.data(), 8, sse2);
+            ASSERT_TRUE(std::equal(sse2, sse2 + 64, plain)) << "the SSE2 kernel differs";
+        }
         for (int v = 0; v < 8; ++v)
             for (int u = 0; u < 8; ++u) {
                 double sum = 0;
                 for (int y = 0; y < 8; ++y)
                     for (int x = 0; x < 8; ++x)
-                        sum += (block[y * 8 + x] - 128) *
-                               std::cos((2 * x + 1) * u * std::numbers::pi / 16) *
-                               std::cos((2 * y + 1) * v * std::numbers::pi / 16);
+                        sum += (block[y * 8 + x] - 128) * Basis(u, v, x, y);
                 const double cu = u ? 1 : 1 / std::numbers::sqrt2,
                              cv = v ? 1 : 1 / std::numbers::sqrt2;
-                ASSERT_NEAR(out[v * 8 + u], 2 * sum * cu * cv, 2.0) << seed << " " << u << v;
+                ASSERT_NEAR(plain[v * 8 + u], 2 * sum * cu * cv, 2.0) << u << " " << v;
             }
     }
 }
