@@ -1,7 +1,8 @@
 #pragma once
 // CJpegHuffmanEncoder: codes quantised blocks with the derived code tables
 // through a 64-bit bit buffer; a whole 32-bit word is emitted at a time and
-// only a word holding 0xFF takes the byte-by-byte stuffing path.
+// only a word holding 0xFF takes the byte-by-byte stuffing path. The buffer
+// lives in registers while a block is coded.
 #include "JpegOutput.h"
 #include "JpegTables.h"
 
@@ -35,17 +36,6 @@ public:
     static constexpr size_t kMaxBlockBytes = 1024;
 
 private:
-    void Put(uint32_t bits, int count) {
-        m_acc = (m_acc << count) | bits;
-        m_count += count;
-        if (m_count >= 32) {
-            m_count -= 32;
-            EmitWord(static_cast<uint32_t>(m_acc >> m_count));
-        }
-    }
-    void EmitWord(uint32_t w);
-    void EmitByte(uint8_t b);
-
     CJpegOutput &m_out;
     uint64_t m_acc = 0;
     int m_count = 0;
