@@ -100,7 +100,9 @@ void JpegForwardDctPlain(const uint8_t *samples, int stride, int16_t out[64]) {
 }
 
 void JpegForwardDct(const uint8_t *samples, int stride, int16_t out[64]) {
-    static const DctKernel kernel = JpegCpuHasSse2() ? JpegForwardDctSse2 : JpegForwardDctPlain;
+    static const DctKernel kernel = JpegCpuHasAvx()    ? JpegForwardDctAvx
+                                    : JpegCpuHasSse2() ? JpegForwardDctSse2
+                                                       : JpegForwardDctPlain;
     kernel(samples, stride, out);
 }
 

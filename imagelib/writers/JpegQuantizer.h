@@ -19,6 +19,7 @@ public:
     uint64_t Quantize(const int16_t coef[64], int16_t out[64]) const;
     uint64_t QuantizePlain(const int16_t coef[64], int16_t out[64]) const;
     uint64_t QuantizeSse2(const int16_t coef[64], int16_t out[64]) const;
+    uint64_t QuantizeAvx(const int16_t coef[64], int16_t out[64]) const;
 
     // Per natural position, for the kernels: half the divisor; the
     // reciprocal of the step in 32 bits; and, for 16-bit lanes, the
