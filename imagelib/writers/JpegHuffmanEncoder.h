@@ -1,6 +1,6 @@
 #pragma once
 // CJpegHuffmanEncoder: codes quantised blocks with the derived code tables
-// through a 64-bit bit buffer; a whole 32-bit word is emitted at a time and
+// through a 64-bit bit buffer; a whole 64-bit word is emitted at a time and
 // only a word holding 0xFF takes the byte-by-byte stuffing path. The buffer
 // lives in registers while a block is coded.
 #include "JpegOutput.h"
@@ -10,10 +10,14 @@
 
 namespace corv {
 
-// Code and length of every symbol of one table.
+// Code and length of every symbol of one table, and the same ready for a
+// coefficient: the code shifted left over the value bits that follow it
+// (as many as the symbol's low four bits, all of a DC symbol), above eight
+// bits holding code length plus value bits.
 struct JpegDerivedTable {
     uint32_t code[256];
     uint8_t size[256];
+    uint64_t withValue[256];
 };
 
 // Builds the codes of T.81 Annex C; false when BITS holds more codes than
