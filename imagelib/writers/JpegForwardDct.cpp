@@ -1,5 +1,6 @@
 #include "JpegForwardDct.h"
 
+#include "JpegKernels.h"
 #include "JpegLibrary.h"
 
 namespace corv {

@@ -13,8 +13,5 @@ namespace corv {
 // every kernel gives the same coefficients as the plain one.
 void JpegForwardDct(const uint8_t *samples, int stride, int16_t out[64]);
 void JpegForwardDctPlain(const uint8_t *samples, int stride, int16_t out[64]);
-// The same on SSE2 and AVX (only to be called where the processor has it).
-void JpegForwardDctSse2(const uint8_t *samples, int stride, int16_t out[64]);
-void JpegForwardDctAvx(const uint8_t *samples, int stride, int16_t out[64]);
 
 }  // namespace corv

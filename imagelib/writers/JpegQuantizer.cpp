@@ -1,12 +1,12 @@
 #include "JpegQuantizer.h"
 
+#include "JpegKernels.h"
 #include "JpegLibrary.h"
 #include "JpegTables.h"
 
 #include <array>
 #include <bit>
 #include <cstring>
-#include <emmintrin.h>
 
 namespace corv {
 namespace {
@@ -53,45 +53,14 @@ constexpr ZigzagMaskTable MakeZigzagMasks() {
 
 constexpr ZigzagMaskTable kZigzagMasks = MakeZigzagMasks();
 
-// `rowBits` holds the non-zero flags of row r in bits 8r .. 8r + 7.
-inline uint64_t ZigzagMask(uint64_t rowBits) {
+}  // namespace
+
+uint64_t CJpegQuantizer::ZigzagMask(uint64_t naturalBits) {
     uint64_t mask = 0;
     for (int row = 0; row < 8; ++row)
-        mask |= kZigzagMasks[row][(rowBits >> (8 * row)) & 0xFF];
+        mask |= kZigzagMasks[row][(naturalBits >> (8 * row)) & 0xFF];
     return mask;
 }
-
-[[gnu::target("sse2"), gnu::always_inline]] inline uint64_t QuantizeVector(
-    const CJpegQuantizer::Steps &steps, const int16_t coef[64], int16_t out[64]) {
-    const __m128i zero = _mm_setzero_si128();
-    uint64_t zeroBits = 0;
-    for (int pair = 0; pair < 4; ++pair) {
-        __m128i isZero[2];
-        for (int half = 0; half < 2; ++half) {
-            const int at = 16 * pair + 8 * half;
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(coef + at));
-            const __m128i sign = _mm_srai_epi16(x, 15);
-            const __m128i n =
-                _mm_add_epi16(_mm_sub_epi16(_mm_xor_si128(x, sign), sign),
-                              _mm_load_si128(reinterpret_cast<const __m128i *>(steps.half + at)));
-            const __m128i t = _mm_add_epi16(
-                _mm_mulhi_epu16(
-                    n, _mm_load_si128(reinterpret_cast<const __m128i *>(steps.reciprocal + at))),
-                n);
-            const __m128i q = _mm_mulhi_epu16(
-                t, _mm_load_si128(reinterpret_cast<const __m128i *>(steps.shift + at)));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + at),
-                             _mm_sub_epi16(_mm_xor_si128(q, sign), sign));
-            isZero[half] = _mm_cmpeq_epi16(q, zero);
-        }
-        const uint32_t bits =
-            static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(isZero[0], isZero[1])));
-        zeroBits |= uint64_t(bits) << (16 * pair);
-    }
-    return ZigzagMask(~zeroBits);
-}
-
-}  // namespace
 
 void CJpegQuantizer::SetTable(const uint16_t table[64]) {
     for (int i = 0; i < 64; ++i) {
@@ -128,15 +97,12 @@ uint64_t CJpegQuantizer::QuantizePlain(const int16_t coef[64], int16_t out[64]) 
     return ZigzagMask(rowBits);
 }
 
-[[gnu::target("sse2")]] uint64_t CJpegQuantizer::QuantizeSse2(const int16_t coef[64],
-                                                              int16_t out[64]) const {
-    return QuantizeVector(m_steps, coef, out);
+uint64_t CJpegQuantizer::QuantizeSse2(const int16_t coef[64], int16_t out[64]) const {
+    return ZigzagMask(JpegQuantizeSse2(m_steps, coef, out));
 }
 
-// The same instructions in their three-operand AVX form.
-[[gnu::target("avx")]] uint64_t CJpegQuantizer::QuantizeAvx(const int16_t coef[64],
-                                                            int16_t out[64]) const {
-    return QuantizeVector(m_steps, coef, out);
+uint64_t CJpegQuantizer::QuantizeAvx(const int16_t coef[64], int16_t out[64]) const {
+    return ZigzagMask(JpegQuantizeAvx(m_steps, coef, out));
 }
 
 uint64_t CJpegQuantizer::Quantize(const int16_t coef[64], int16_t out[64]) const {

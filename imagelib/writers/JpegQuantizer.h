@@ -21,6 +21,10 @@ public:
     uint64_t QuantizeSse2(const int16_t coef[64], int16_t out[64]) const;
     uint64_t QuantizeAvx(const int16_t coef[64], int16_t out[64]) const;
 
+    // The non-zero flags of a block from natural order (bit i: entry i) to
+    // zigzag order (bit k: zigzag position k).
+    static uint64_t ZigzagMask(uint64_t naturalBits);
+
     // Per natural position, for the kernels: half the divisor; the
     // reciprocal of the step in 32 bits; and, for 16-bit lanes, the
     // reciprocal of the divisor less 2^16 and the power of two that
@@ -32,6 +36,8 @@ public:
         alignas(16) uint16_t reciprocal[64];
         alignas(16) uint16_t shift[64];
     };
+
+    const Steps &KernelSteps() const { return m_steps; }
 
 private:
     Steps m_steps = {};

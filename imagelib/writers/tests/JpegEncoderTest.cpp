@@ -4,6 +4,7 @@
 #include "JpegColorConverter.h"
 #include "JpegEncoder.h"
 #include "JpegForwardDct.h"
+#include "JpegKernels.h"
 #include "JpegLibrary.h"
 #include "JpegQuantizer.h"
 #include "JpegTables.h"

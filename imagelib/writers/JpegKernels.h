@@ -1,0 +1,29 @@
+#pragma once
+// The vector kernels of the JPEG encoder, each only to be called where the
+// processor has its instruction set (JpegCpuHas...). Every one gives exactly
+// what the plain code gives: JpegForwardDctPlain, CJpegQuantizer::QuantizePlain.
+#include "JpegQuantizer.h"
+
+#include <cstdint>
+
+namespace corv {
+
+void JpegForwardDctSse2(const uint8_t *samples, int stride, int16_t out[64]);
+// The SSE2 instructions in their three-operand AVX form, which saves the
+// register copies; still 16-byte vectors.
+void JpegForwardDctAvx(const uint8_t *samples, int stride, int16_t out[64]);
+
+// Quantised block and its non-zero flags in natural order (bit i: entry i).
+uint64_t JpegQuantizeSse2(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
+                          int16_t out[64]);
+uint64_t JpegQuantizeAvx(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
+                         int16_t out[64]);
+
+// Two side-by-side blocks (the second starts 8 samples right of the first)
+// transformed and quantised with one component's steps at once: out[b] and
+// the natural-order non-zero flags nonZero[b] of block b.
+void JpegTransformQuantizePairAvx2(const uint8_t *samples, int stride,
+                                   const CJpegQuantizer::Steps &steps, int16_t out[2][64],
+                                   uint64_t nonZero[2]);
+
+}  // namespace corv
