@@ -20,10 +20,11 @@ uint64_t JpegQuantizeAvx(const CJpegQuantizer::Steps &steps, const int16_t coef[
                          int16_t out[64]);
 
 // Two side-by-side blocks (the second starts 8 samples right of the first)
-// transformed and quantised with one component's steps at once: out[b] and
-// the natural-order non-zero flags nonZero[b] of block b.
+// transformed and quantised with one component's steps at once; each
+// block's natural-order non-zero flags come with it.
 void JpegTransformQuantizePairAvx2(const uint8_t *samples, int stride,
-                                   const CJpegQuantizer::Steps &steps, int16_t out[2][64],
-                                   uint64_t nonZero[2]);
+                                   const CJpegQuantizer::Steps &steps, int16_t first[64],
+                                   uint64_t &firstNonZero, int16_t second[64],
+                                   uint64_t &secondNonZero);
 
 }  // namespace corv

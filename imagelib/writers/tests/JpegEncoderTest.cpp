@@ -560,6 +560,31 @@ TEST(JpegStages, IntegerDctStaysWithinOneOfEightTimesTheExactTransform) {
             JpegForwardDctSse2(block.data(), 8, sse2);
             ASSERT_TRUE(std::equal(sse2, sse2 + 64, plain)) << "the SSE2 kernel differs";
         }
+        if (JpegCpuHasAvx2()) {
+            // The block beside its mirror image, both through the pair kernel
+            // with the finest and the coarsest steps.
+            uint8_t pair[8 * 16];
+            for (int i = 0; i < 64; ++i) {
+                pair[(i / 8) * 16 + i % 8] = block[i];
+                pair[(i / 8) * 16 + 8 + i % 8] = block[63 - i];
+            }
+            for (uint16_t step : {uint16_t(1), uint16_t(255)}) {
+                uint16_t table[64];
+                std::fill(std::begin(table), std::end(table), step);
+                CJpegQuantizer quant;
+                quant.SetTable(table);
+                int16_t got[2][64], expected[64], coef[64];
+                uint64_t nonZero[2];
+                JpegTransformQuantizePairAvx2(pair, 16, quant.KernelSteps(), got[0], nonZero[0],
+                                              got[1], nonZero[1]);
+                for (int b = 0; b < 2; ++b) {
+                    JpegForwardDctPlain(pair + 8 * b, 16, coef);
+                    const uint64_t mask = quant.QuantizePlain(coef, expected);
+                    ASSERT_TRUE(std::equal(expected, expected + 64, got[b])) << "pair " << b;
+                    ASSERT_EQ(CJpegQuantizer::ZigzagMask(nonZero[b]), mask) << "pair " << b;
+                }
+            }
+        }
         for (int v = 0; v < 8; ++v)
             for (int u = 0; u < 8; ++u) {
                 double sum = 0;
