@@ -27,4 +27,8 @@ void JpegTransformQuantizePairAvx2(const uint8_t *samples, int stride,
                                    uint64_t &firstNonZero, int16_t second[64],
                                    uint64_t &secondNonZero);
 
+// RGB -> YCbCr of the first pixels of a row, 32 at a time, as
+// CJpegColorConverter::ConvertRgbPlain does it; returns how many were done.
+int JpegConvertRgbAvx2(const uint8_t *pixels, int width, uint8_t *y, uint8_t *cb, uint8_t *cr);
+
 }  // namespace corv
