@@ -16,6 +16,7 @@
 //   widest value, a DC or u = 4 sum, is at most 4 x 128 x 64 - 128 in
 //   magnitude. Additions wrap modulo 2^16, so a value that fits is exact
 //   whatever its partial sums did.
+#include "JpegDctConstants.h"
 #include "JpegQuantizer.h"
 
 #include <cstdint>
@@ -183,22 +184,7 @@ template <>
 }
 #endif
 
-constexpr int kConstBits = 13;
-constexpr int kPass1Bits = 2;
-constexpr int kCentre = 128;
-
-constexpr int16_t FIX_0_298631336 = 2446;   // FIX(0.298631336)
-constexpr int16_t FIX_0_390180644 = 3196;   // FIX(0.390180644)
-constexpr int16_t FIX_0_541196100 = 4433;   // FIX(0.541196100)
-constexpr int16_t FIX_0_765366865 = 6270;   // FIX(0.765366865)
-constexpr int16_t FIX_0_899976223 = 7373;   // FIX(0.899976223)
-constexpr int16_t FIX_1_175875602 = 9633;   // FIX(1.175875602)
-constexpr int16_t FIX_1_501321110 = 12299;  // FIX(1.501321110)
-constexpr int16_t FIX_1_847759065 = 15137;  // FIX(1.847759065)
-constexpr int16_t FIX_1_961570560 = 16069;  // FIX(1.961570560)
-constexpr int16_t FIX_2_053119869 = 16819;  // FIX(2.053119869)
-constexpr int16_t FIX_2_562915447 = 20995;  // FIX(2.562915447)
-constexpr int16_t FIX_3_072711026 = 25172;  // FIX(3.072711026)
+using namespace dct;
 
 // The 32-bit results of a register's 16-bit lanes: the low and the high four
 // of every eight.
@@ -359,8 +345,8 @@ template <typename V>
         _mm_storeu_si128(reinterpret_cast<__m128i *>(block + 8 * k), v[k]);
 }
 
-[[gnu::always_inline]] inline void ForwardDctBlock(const uint8_t *samples, int stride,
-                                                   int16_t out[64]) {
+// The whole-block kernels the kernel files publish.
+inline void ForwardDctBlock(const uint8_t *samples, int stride, int16_t out[64]) {
     __m128i v[8];
     LoadBlock(samples, stride, v);
     ForwardDct(v);
@@ -368,8 +354,8 @@ template <typename V>
 }
 
 // The non-zero flags of the quantised block in natural order.
-[[gnu::always_inline]] inline uint64_t QuantizeBlock(const CJpegQuantizer::Steps &steps,
-                                                     const int16_t coef[64], int16_t out[64]) {
+inline uint64_t QuantizeBlock(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
+                              int16_t out[64]) {
     __m128i v[8];
     LoadRows(coef, v);
     uint32_t zeroBits[4];

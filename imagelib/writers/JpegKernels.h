@@ -8,16 +8,18 @@
 
 namespace corv {
 
-void JpegForwardDctSse2(const uint8_t *samples, int stride, int16_t out[64]);
+// One block at a time: the forward DCT, and the quantiser, which gives the
+// non-zero flags in natural order (bit i: entry i).
+struct JpegBlockKernels {
+    void (*forwardDct)(const uint8_t *samples, int stride, int16_t out[64]);
+    uint64_t (*quantize)(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
+                         int16_t out[64]);
+};
+
+extern const JpegBlockKernels kJpegKernelsSse2;
 // The SSE2 instructions in their three-operand AVX form, which saves the
 // register copies; still 16-byte vectors.
-void JpegForwardDctAvx(const uint8_t *samples, int stride, int16_t out[64]);
-
-// Quantised block and its non-zero flags in natural order (bit i: entry i).
-uint64_t JpegQuantizeSse2(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
-                          int16_t out[64]);
-uint64_t JpegQuantizeAvx(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
-                         int16_t out[64]);
+extern const JpegBlockKernels kJpegKernelsAvx;
 
 // Two side-by-side blocks (the second starts 8 samples right of the first)
 // transformed and quantised with one component's steps at once; each

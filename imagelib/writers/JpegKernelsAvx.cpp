@@ -4,13 +4,6 @@
 
 namespace corv {
 
-void JpegForwardDctAvx(const uint8_t *samples, int stride, int16_t out[64]) {
-    ForwardDctBlock(samples, stride, out);
-}
-
-uint64_t JpegQuantizeAvx(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
-                         int16_t out[64]) {
-    return QuantizeBlock(steps, coef, out);
-}
+const JpegBlockKernels kJpegKernelsAvx = {ForwardDctBlock, QuantizeBlock};
 
 }  // namespace corv

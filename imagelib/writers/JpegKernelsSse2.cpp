@@ -4,13 +4,6 @@
 
 namespace corv {
 
-void JpegForwardDctSse2(const uint8_t *samples, int stride, int16_t out[64]) {
-    ForwardDctBlock(samples, stride, out);
-}
-
-uint64_t JpegQuantizeSse2(const CJpegQuantizer::Steps &steps, const int16_t coef[64],
-                          int16_t out[64]) {
-    return QuantizeBlock(steps, coef, out);
-}
+const JpegBlockKernels kJpegKernelsSse2 = {ForwardDctBlock, QuantizeBlock};
 
 }  // namespace corv

@@ -98,11 +98,11 @@ uint64_t CJpegQuantizer::QuantizePlain(const int16_t coef[64], int16_t out[64]) 
 }
 
 uint64_t CJpegQuantizer::QuantizeSse2(const int16_t coef[64], int16_t out[64]) const {
-    return ZigzagMask(JpegQuantizeSse2(m_steps, coef, out));
+    return ZigzagMask(kJpegKernelsSse2.quantize(m_steps, coef, out));
 }
 
 uint64_t CJpegQuantizer::QuantizeAvx(const int16_t coef[64], int16_t out[64]) const {
-    return ZigzagMask(JpegQuantizeAvx(m_steps, coef, out));
+    return ZigzagMask(kJpegKernelsAvx.quantize(m_steps, coef, out));
 }
 
 uint64_t CJpegQuantizer::Quantize(const int16_t coef[64], int16_t out[64]) const {

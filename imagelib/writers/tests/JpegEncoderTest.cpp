@@ -557,7 +557,7 @@ TEST(JpegStages, IntegerDctStaysWithinOneOfEightTimesTheExactTransform) {
         JpegForwardDct(block.data(), 8, out);
         ASSERT_TRUE(std::equal(out, out + 64, plain)) << "the chosen kernel differs";
         if (JpegCpuHasSse2()) {
-            JpegForwardDctSse2(block.data(), 8, sse2);
+            kJpegKernelsSse2.forwardDct(block.data(), 8, sse2);
             ASSERT_TRUE(std::equal(sse2, sse2 + 64, plain)) << "the SSE2 kernel differs";
         }
         if (JpegCpuHasAvx2()) {
