@@ -12,10 +12,11 @@
 //   constants (z1, z5 and the negated sums folded in), so no rounding moves;
 // - the 16-bit values that feed products or are kept (tmp0..tmp13, the
 //   sums z3 and z4, the outputs of both passes) stay within +-32767 for 8-bit
-//   samples: row outputs are at most 4 x 128 x 8, and the column pass's
-//   widest value, a DC or u = 4 sum, is at most 4 x 128 x 64 - 128 in
-//   magnitude. Additions wrap modulo 2^16, so a value that fits is exact
-//   whatever its partial sums did.
+//   samples: row outputs are at most 4 x 128 x 8 in magnitude, and the
+//   column pass's widest values, the DC and u = 4 sums, at most
+//   4 x 128 x 64; only the DC sum of a black block reaches it, as -32768.
+//   Additions wrap modulo 2^16, so a value that fits is exact whatever its
+//   partial sums did.
 #include "JpegDctConstants.h"
 #include "JpegQuantizer.h"
 
@@ -305,8 +306,8 @@ template <typename V>
 }
 
 // Quantises coefficient rows c[0..7] with the step rows of `steps` in
-// place; returns the rows' zero flags as LaneBytes of each pair of rows
-// (bit 16 p + i: entry i of rows 2p, 2p + 1, per 128-bit lane).
+// place. zeroBits[p] flags the zero entries of rows 2p and 2p + 1: bit i
+// for entry i of the pair, sixteen bits per 128-bit lane.
 template <typename V>
 [[gnu::always_inline]] inline void Quantize(V c[8], const CJpegQuantizer::Steps &steps,
                                             uint32_t zeroBits[4]) {
