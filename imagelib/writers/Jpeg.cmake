@@ -5,6 +5,9 @@ add_library(corv_jpeg STATIC
   ${CMAKE_CURRENT_LIST_DIR}/JpegLibrary.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegColorConverter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegForwardDct.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegKernelsSse2.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegKernelsAvx.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegKernelsAvx2.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegQuantizer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegOutput.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegHuffmanEncoder.cpp
@@ -34,3 +37,16 @@ set_source_files_properties(
   ${CMAKE_CURRENT_LIST_DIR}/JpegColorConverter.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegInverseDct.cpp
   PROPERTIES COMPILE_OPTIONS -O3)
+
+# The vector kernels, each built for its instruction set; the encoder calls
+# them only where the processor has it. MinGW cannot align the stack for
+# 32-byte spills, so its aligned vector moves are assembled as unaligned ones.
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/JpegKernelsSse2.cpp
+  PROPERTIES COMPILE_OPTIONS "-O3;-msse2")
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/JpegKernelsAvx.cpp
+  PROPERTIES COMPILE_OPTIONS "-O3;-mavx")
+set_source_files_properties(${CMAKE_CURRENT_LIST_DIR}/JpegKernelsAvx2.cpp
+  PROPERTIES COMPILE_OPTIONS "-O3;-mavx2")
+if(MINGW)
+  target_compile_options(corv_jpeg PRIVATE -Wa,-muse-unaligned-vector-move)
+endif()

@@ -1,5 +1,6 @@
 #include "JpegColorConverter.h"
 
+#include "JpegKernels.h"
 #include "JpegLibrary.h"
 
 #include <cstring>
@@ -14,19 +15,11 @@ CJpegColorConverter::CJpegColorConverter(int components, bool toYCbCr, int width
 
 namespace {
 
-// The table products multiplied out, for vector units: eight pixels per
-// step beat eight table lookups each, and the sums are the same integers.
-[[gnu::target("avx2")]] void ConvertRgbAvx2(const uint8_t *pixels, int width, uint8_t *y,
-                                            uint8_t *cb, uint8_t *cr) {
-    for (int x = 0; x < width; ++x) {
-        const int32_t r = pixels[3 * x], g = pixels[3 * x + 1], b = pixels[3 * x + 2];
-        y[x] = static_cast<uint8_t>(
-            (FIX_0_29900 * r + FIX_0_58700 * g + FIX_0_11400 * b + kColourHalf) >> 16);
-        cb[x] = static_cast<uint8_t>(
-            (-FIX_0_16874 * r - FIX_0_33126 * g + FIX_0_50000 * b + kColourCentreRounded) >> 16);
-        cr[x] = static_cast<uint8_t>(
-            (FIX_0_50000 * r - FIX_0_41869 * g - FIX_0_08131 * b + kColourCentreRounded) >> 16);
-    }
+// The vector kernel takes whole groups of pixels; the plain code the rest.
+void ConvertRgbAvx2(const uint8_t *pixels, int width, uint8_t *y, uint8_t *cb, uint8_t *cr) {
+    const int done = JpegConvertRgbAvx2(pixels, width, y, cb, cr);
+    CJpegColorConverter::ConvertRgbPlain(pixels + 3 * done, width - done, y + done, cb + done,
+                                         cr + done);
 }
 
 using RgbKernel = void (*)(const uint8_t *, int, uint8_t *, uint8_t *, uint8_t *);

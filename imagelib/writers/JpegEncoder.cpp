@@ -1,6 +1,7 @@
 #include "JpegEncoder.h"
 
 #include "JpegForwardDct.h"
+#include "JpegKernels.h"
 #include "JpegLibrary.h"
 
 #include <cstring>
@@ -183,6 +184,17 @@ bool CJpegEncoder::AllocatePlanes() {
                 return CJpegLibrary::Fail(kJpegErrOutOfMemory);
         }
     }
+    m_blocksPerMcu = 0;
+    for (int c = 0; c < m_header.componentCount; ++c) {
+        const JpegComponentInfo &ci = m_header.components[c];
+        m_firstBlock[c] = m_blocksPerMcu;
+        m_blocksPerMcu += m_reduced[c] ? ci.h * ci.v : m_maxH * m_maxV;
+    }
+    const size_t batchBlocks = size_t(kBatchMcus) * size_t(m_blocksPerMcu);
+    m_blocks = Allocate<int16_t>(batchBlocks * 64);
+    m_nonZero = Allocate<uint64_t>(batchBlocks);
+    if (!m_blocks || !m_nonZero)
+        return CJpegLibrary::Fail(kJpegErrOutOfMemory);
     m_converter.reset(new (std::nothrow) CJpegColorConverter(
         m_header.componentCount, m_colourTransform, m_header.width, m_paddedWidth));
     return m_converter ? true : CJpegLibrary::Fail(kJpegErrOutOfMemory);
@@ -319,7 +331,41 @@ void CJpegEncoder::Downsample(int component) {
         }
 }
 
-void CJpegEncoder::EncodeMcu(int mcuX) {
+void CJpegEncoder::TransformBlockRow(int component, int blockRow, int firstMcu, int mcus) {
+    const JpegComponentInfo &ci = m_header.components[component];
+    const bool reduced = static_cast<bool>(m_reduced[component]);
+    const uint8_t *plane = reduced ? m_reduced[component].get() : m_planes[component].get();
+    const int stride = reduced ? m_paddedWidth / (m_maxH / ci.h) : m_paddedWidth;
+    const int h = reduced ? ci.h : m_maxH;
+    const uint8_t *row = plane + size_t(blockRow * 8) * size_t(stride) + size_t(firstMcu * h * 8);
+    const CJpegQuantizer &quantizer = m_quantizer[ci.quantTable];
+    static const bool pairs = JpegCpuHasAvx2();
+    const int blocks = mcus * h;
+    for (int b = 0; b < blocks;) {
+        // Block b of the row belongs to MCU b / h of the batch.
+        const auto slot = [&](int block) {
+            return size_t(block / h) * size_t(m_blocksPerMcu) + size_t(m_firstBlock[component]) +
+                   size_t(blockRow * h + block % h);
+        };
+        const size_t first = slot(b);
+        if (pairs && b + 1 < blocks) {
+            const size_t second = slot(b + 1);
+            JpegTransformQuantizePairAvx2(row + size_t(b) * 8, stride, quantizer.KernelSteps(),
+                                          &m_blocks[first * 64], m_nonZero[first],
+                                          &m_blocks[second * 64], m_nonZero[second]);
+            m_nonZero[first] = CJpegQuantizer::ZigzagMask(m_nonZero[first]);
+            m_nonZero[second] = CJpegQuantizer::ZigzagMask(m_nonZero[second]);
+            b += 2;
+        } else {
+            alignas(16) int16_t coef[64];
+            JpegForwardDct(row + size_t(b) * 8, stride, coef);
+            m_nonZero[first] = quantizer.Quantize(coef, &m_blocks[first * 64]);
+            b += 1;
+        }
+    }
+}
+
+void CJpegEncoder::CodeMcu(int batchIndex) {
     if (m_header.restartInterval) {
         if (m_restartsLeft == 0) {
             m_output->Reserve(kRestartBytes);
@@ -331,23 +377,14 @@ void CJpegEncoder::EncodeMcu(int mcuX) {
         }
         --m_restartsLeft;
     }
-    int32_t coef[64], zz[64];
+    m_output->Reserve(CJpegHuffmanEncoder::kMaxBlockBytes * size_t(m_blocksPerMcu));
+    size_t block = size_t(batchIndex) * size_t(m_blocksPerMcu);
     for (int c = 0; c < m_header.componentCount; ++c) {
         const JpegComponentInfo &ci = m_header.components[c];
-        const bool reduced = static_cast<bool>(m_reduced[c]);
-        const uint8_t *plane = reduced ? m_reduced[c].get() : m_planes[c].get();
-        const int stride = reduced ? m_paddedWidth / (m_maxH / ci.h) : m_paddedWidth;
-        const int h = reduced ? ci.h : m_maxH, v = reduced ? ci.v : m_maxV;
-        m_output->Reserve(CJpegHuffmanEncoder::kMaxBlockBytes * size_t(h * v));
-        for (int by = 0; by < v; ++by)
-            for (int bx = 0; bx < h; ++bx) {
-                const uint8_t *block =
-                    plane + size_t(by * 8) * size_t(stride) + size_t((mcuX * h + bx) * 8);
-                JpegForwardDct(block, stride, coef);
-                const uint64_t nonZero = m_quantizer[ci.quantTable].Quantize(coef, zz);
-                m_huffmanEncoder->EncodeBlock(zz, nonZero, m_lastDc[c], m_derived[ci.dcTable],
-                                              m_derived[kHuffAc0 + ci.acTable]);
-            }
+        const int end = c + 1 < m_header.componentCount ? m_firstBlock[c + 1] : m_blocksPerMcu;
+        for (int b = m_firstBlock[c]; b < end; ++b, ++block)
+            m_huffmanEncoder->EncodeBlock(&m_blocks[block * 64], m_nonZero[block], m_lastDc[c],
+                                          m_derived[ci.dcTable], m_derived[kHuffAc0 + ci.acTable]);
     }
 }
 
@@ -355,8 +392,17 @@ void CJpegEncoder::EncodeMcuRow() {
     for (int c = 0; c < m_header.componentCount; ++c)
         if (m_reduced[c])
             Downsample(c);
-    for (int x = 0; x < m_mcusPerRow; ++x)
-        EncodeMcu(x);
+    for (int x = 0; x < m_mcusPerRow; x += kBatchMcus) {
+        const int mcus = m_mcusPerRow - x < kBatchMcus ? m_mcusPerRow - x : kBatchMcus;
+        for (int c = 0; c < m_header.componentCount; ++c) {
+            const JpegComponentInfo &ci = m_header.components[c];
+            const int v = m_reduced[c] ? ci.v : m_maxV;
+            for (int by = 0; by < v; ++by)
+                TransformBlockRow(c, by, x, mcus);
+        }
+        for (int i = 0; i < mcus; ++i)
+            CodeMcu(i);
+    }
 }
 
 bool CJpegEncoder::Finish() {

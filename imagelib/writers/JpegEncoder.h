@@ -74,7 +74,8 @@ private:
     void WriteHeader(CComFile *stream);
     void EncodeMcuRow();
     void Downsample(int component);
-    void EncodeMcu(int mcuX);
+    void TransformBlockRow(int component, int blockRow, int firstMcu, int mcus);
+    void CodeMcu(int batchIndex);
     void RepeatLastRow();
 
     JpegHeaderInfo m_header;
@@ -106,6 +107,15 @@ private:
     int m_planeRows = 0;  // rows of the current MCU row filled
     int m_rowsIn = 0;     // rows received in total
     std::unique_ptr<CJpegColorConverter> m_converter;
+
+    // Quantised blocks of a batch of MCUs, in coding order, with their
+    // zigzag non-zero masks: the transform runs ahead of the Huffman coder
+    // so that side-by-side blocks can share vector registers.
+    static constexpr int kBatchMcus = 16;
+    int m_blocksPerMcu = 0;
+    int m_firstBlock[4] = {};  // of each component within an MCU
+    std::unique_ptr<int16_t[]> m_blocks;
+    std::unique_ptr<uint64_t[]> m_nonZero;
 
     std::unique_ptr<CJpegOutput> m_output;
     std::unique_ptr<CJpegHuffmanEncoder> m_huffmanEncoder;

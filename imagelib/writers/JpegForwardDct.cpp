@@ -1,27 +1,13 @@
 #include "JpegForwardDct.h"
 
+#include "JpegDctConstants.h"
+#include "JpegKernels.h"
 #include "JpegLibrary.h"
 
 namespace corv {
 namespace {
 
-constexpr int kConstBits = 13;
-// Extra fraction bits kept between the row and the column pass.
-constexpr int kPass1Bits = 2;
-constexpr int kCentre = 128;
-
-constexpr int32_t FIX_0_298631336 = 2446;   // FIX(0.298631336)
-constexpr int32_t FIX_0_390180644 = 3196;   // FIX(0.390180644)
-constexpr int32_t FIX_0_541196100 = 4433;   // FIX(0.541196100)
-constexpr int32_t FIX_0_765366865 = 6270;   // FIX(0.765366865)
-constexpr int32_t FIX_0_899976223 = 7373;   // FIX(0.899976223)
-constexpr int32_t FIX_1_175875602 = 9633;   // FIX(1.175875602)
-constexpr int32_t FIX_1_501321110 = 12299;  // FIX(1.501321110)
-constexpr int32_t FIX_1_847759065 = 15137;  // FIX(1.847759065)
-constexpr int32_t FIX_1_961570560 = 16069;  // FIX(1.961570560)
-constexpr int32_t FIX_2_053119869 = 16819;  // FIX(2.053119869)
-constexpr int32_t FIX_2_562915447 = 20995;  // FIX(2.562915447)
-constexpr int32_t FIX_3_072711026 = 25172;  // FIX(3.072711026)
+using namespace dct;
 
 constexpr int32_t Descale(int32_t x, int n) {
     return (x + (int32_t(1) << (n - 1))) >> n;
@@ -75,9 +61,9 @@ template <int kEvenShift, int kOddShift, int kLevelShift>
             out[x * 8 + y] = in[y * 8 + x];
 }
 
-[[gnu::always_inline]] inline void Transform(const uint8_t *samples, int stride, int32_t out[64]) {
+[[gnu::always_inline]] inline void Transform(const uint8_t *samples, int stride, int16_t out[64]) {
     // Rows become lanes for the row pass, then columns for the column pass.
-    alignas(32) int32_t a[64], b[64];
+    alignas(32) int32_t a[64], b[64], c[64];
     for (int y = 0; y < 8; ++y, samples += stride)
         for (int x = 0; x < 8; ++x)
             a[x * 8 + y] = samples[x];
@@ -86,24 +72,23 @@ template <int kEvenShift, int kOddShift, int kLevelShift>
     // The output keeps the factor 8 of the unnormalised transform: the
     // quantiser divides it out together with the step, so that the only
     // rounding is the quantiser's.
-    Pass<kPass1Bits, kConstBits + kPass1Bits, 0>(a, out);
+    Pass<kPass1Bits, kConstBits + kPass1Bits, 0>(a, c);
+    for (int i = 0; i < 64; ++i)
+        out[i] = static_cast<int16_t>(c[i]);
 }
 
-// The same code compiled for AVX2: eight lanes fill one register.
-[[gnu::target("avx2")]] void ForwardDctAvx2(const uint8_t *samples, int stride, int32_t out[64]) {
-    Transform(samples, stride, out);
-}
-
-using DctKernel = void (*)(const uint8_t *, int, int32_t *);
+using DctKernel = void (*)(const uint8_t *, int, int16_t *);
 
 }  // namespace
 
-void JpegForwardDctPlain(const uint8_t *samples, int stride, int32_t out[64]) {
+void JpegForwardDctPlain(const uint8_t *samples, int stride, int16_t out[64]) {
     Transform(samples, stride, out);
 }
 
-void JpegForwardDct(const uint8_t *samples, int stride, int32_t out[64]) {
-    static const DctKernel kernel = JpegCpuHasAvx2() ? ForwardDctAvx2 : JpegForwardDctPlain;
+void JpegForwardDct(const uint8_t *samples, int stride, int16_t out[64]) {
+    static const DctKernel kernel = JpegCpuHasAvx()    ? kJpegKernelsAvx.forwardDct
+                                    : JpegCpuHasSse2() ? kJpegKernelsSse2.forwardDct
+                                                       : JpegForwardDctPlain;
     kernel(samples, stride, out);
 }
 

@@ -31,6 +31,16 @@ bool JpegCpuHasAvx2() {
     return __builtin_cpu_supports("avx2");
 }
 
+bool JpegCpuHasSse2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
+}
+
+bool JpegCpuHasAvx() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx");
+}
+
 void CJpegLibrary::Acquire() {
     if (g_users == 0) {
         g_colour.reset(new (std::nothrow) JpegColourTables);

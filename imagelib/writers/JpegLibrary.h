@@ -54,6 +54,9 @@ struct JpegColourTables {
 // Whether the processor runs AVX2 code: the kernels built for it are picked
 // once, at their first use.
 bool JpegCpuHasAvx2();
+// Whether it runs SSE2 code (always on 64-bit processors), and AVX.
+bool JpegCpuHasSse2();
+bool JpegCpuHasAvx();
 
 class CJpegLibrary {
 public:

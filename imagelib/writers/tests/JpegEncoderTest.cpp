@@ -4,6 +4,7 @@
 #include "JpegColorConverter.h"
 #include "JpegEncoder.h"
 #include "JpegForwardDct.h"
+#include "JpegKernels.h"
 #include "JpegLibrary.h"
 #include "JpegQuantizer.h"
 #include "JpegTables.h"
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -193,23 +195,130 @@ TEST(JpegEncoder, ChunkingAndRowPaddingDoNotChangeTheStream) {
     }
 }
 
+// A scan-like page: ramps the quantiser keeps, with a left third of full-range
+// noise whose coefficients reach every magnitude category and whose coded
+// bytes hit 0xFF often.
+TestPage RampPage(int pixelType, int width, int height) {
+    TestPage page = MakePage(pixelType, width, height, Pattern::White);
+    const int samples = pixelType == kPixelRgb ? 3 : 1;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            for (int c = 0; c < samples; ++c) {
+                const int ramp = (x * 255 / width + y * 2 + c * 60) % 256;
+                page.rows[size_t(y) * page.RowBytes() + size_t(x * samples + c)] =
+                    x < width / 3 ? FNoise(x, y, c) : static_cast<uint8_t>(ramp);
+            }
+    return page;
+}
+
+// The page as one band through CJPEGImage, after `setup` chose its settings.
+std::vector<uint8_t> EncodeImage(const TestPage &p,
+                                 const std::function<void(CJPEGImage &)> &setup) {
+    CMemoryFile f;
+    f.Open(kOpenReadWrite);
+    CJPEGImage image;
+    image.SetStreamBorrowed(true);
+    setup(image);
+    const int kind = p.pixelType == kPixelRgb ? kKindRgb24 : kKindGray8;
+    image.OpenWrite(&f, p.width, p.height, kind, 300 << 16);
+    ImageBand band;
+    band.Shape(kind, p.width, p.height, p.height);
+    std::copy(p.rows.begin(), p.rows.end(), band.Data());
+    band.bottom = p.height;
+    image.WriteBand(band);
+    image.Finish();
+    return {f.Data(), f.Data() + f.Size()};
+}
+
+// A restart interval that cuts MCU rows, set on the encoder itself.
+std::vector<uint8_t> EncodeWithInterval(const TestPage &p, int interval) {
+    CJpegLibrary::Acquire();
+    std::vector<uint8_t> bytes;
+    {
+        CMemoryFile f;
+        f.Open(kOpenReadWrite);
+        auto e = CJpegEncoder::Create(kJpegProcessJfif);
+        const int components = p.pixelType == kPixelRgb ? 3 : 1;
+        e->SetComponentCount(components);
+        e->SetInterleaved(components > 1);
+        e->SetQuantTable(0, kJpegStdLumaQuant);
+        e->SetQuantTable(1, kJpegStdChromaQuant);
+        for (int slot = 0; slot < kHuffSlots; ++slot)
+            e->SetHuffmanTable(slot, kJpegStdHuffman[slot]);
+        e->SetRestartInterval(interval);
+        e->SetImageSize(p.width, p.height);
+        e->Start(&f);
+        e->WriteRows(p.rows.data(), p.height, size_t(p.RowBytes()));
+        e->Finish();
+        bytes.assign(f.Data(), f.Data() + f.Size());
+    }
+    CJpegLibrary::Release();
+    return bytes;
+}
+
 // Pinned streams: any change of the bytes written shows here.
 TEST(JpegGolden, FixedPagesGiveTheirPinnedStreams) {
+    const auto preset = [](int index) {
+        return [index](CJPEGImage &image) { image.ApplyPreset(index); };
+    };
+    const TestPage rgbOdd = RampPage(kPixelRgb, 67, 45), grayOdd = RampPage(kPixelGray, 131, 77);
+    const TestPage rgbTall = RampPage(kPixelRgb, 45, 150);
     const struct {
         const char *name;
-        int pixelType, width, height;
-        Pattern pattern;
-        int quality;
+        std::function<std::vector<uint8_t>()> encode;
         uint64_t hash;
     } cases[] = {
-        {"jpeg-preset2-444", kPixelRgb, 64, 48, Pattern::F, 2, 0x90ec9d03be1d09caull},
-        {"jpeg-preset0-rgb-odd", kPixelRgb, 61, 37, Pattern::Random, 4, 0x181c44296343f181ull},
-        {"jpeg-preset3-gray", kPixelGray, 100, 80, Pattern::F, 1, 0x153fc83122805510ull},
-        {"jpeg-preset1-gray-1x1", kPixelGray, 1, 1, Pattern::Black, 3, 0x57002af1e8a433baull},
+        {"jpeg-preset2-444", [] { return EncodeJpeg(MakePage(kPixelRgb, 64, 48, Pattern::F), 2); },
+         0x90ec9d03be1d09caull},
+        {"jpeg-preset0-rgb-odd",
+         [] { return EncodeJpeg(MakePage(kPixelRgb, 61, 37, Pattern::Random), 4); },
+         0x181c44296343f181ull},
+        {"jpeg-preset3-gray",
+         [] { return EncodeJpeg(MakePage(kPixelGray, 100, 80, Pattern::F), 1); },
+         0x153fc83122805510ull},
+        {"jpeg-preset1-gray-1x1",
+         [] { return EncodeJpeg(MakePage(kPixelGray, 1, 1, Pattern::Black), 3); },
+         0x57002af1e8a433baull},
+        {"jpeg-ramp-rgb-q1", [&] { return EncodeJpeg(rgbOdd, 1); }, 0x2b1ac924a9064b0full},
+        {"jpeg-ramp-rgb-q2", [&] { return EncodeJpeg(rgbOdd, 2); }, 0x3e441293134210fcull},
+        {"jpeg-ramp-rgb-q3", [&] { return EncodeJpeg(rgbOdd, 3); }, 0x8254fa77d02f14a2ull},
+        {"jpeg-ramp-rgb-q4", [&] { return EncodeJpeg(rgbOdd, 4); }, 0x6f0c8d5da5922f55ull},
+        {"jpeg-ramp-gray-q1", [&] { return EncodeJpeg(grayOdd, 1); }, 0x087e4766db379cd3ull},
+        {"jpeg-ramp-gray-q2", [&] { return EncodeJpeg(grayOdd, 2); }, 0x144a5ea7fa341f45ull},
+        {"jpeg-ramp-gray-q3", [&] { return EncodeJpeg(grayOdd, 3); }, 0x0e9719d6ac2abdf5ull},
+        {"jpeg-ramp-gray-q4", [&] { return EncodeJpeg(grayOdd, 4); }, 0xf9042ae6aa27139bull},
+        {"jpeg-ramp-rgb-restarts", [&] { return EncodeJpeg(rgbTall, 4); }, 0xa4e6eec851952f96ull},
+        {"jpeg-preset6-420", [&] { return EncodeImage(rgbOdd, preset(6)); }, 0x41304f697fce4cdfull},
+        {"jpeg-preset10-420-tall", [&] { return EncodeImage(rgbTall, preset(10)); },
+         0x46d36b9ce1daf44bull},
+        {"jpeg-preset8-gray", [&] { return EncodeImage(grayOdd, preset(8)); },
+         0x3e70ea50536ab4ecull},
+        {"jpeg-default-422-q90",
+         [&] { return EncodeImage(rgbOdd, [](CJPEGImage &i) { i.SetQuality(90); }); },
+         0x4c0086e0b86b2551ull},
+        {"jpeg-444-no-restart",
+         [&] {
+             return EncodeImage(rgbTall, [](CJPEGImage &i) {
+                 i.ApplyPreset(1);
+                 i.SetNoRestart(true);
+             });
+         },
+         0x5b5e92f45520dcafull},
+        {"jpeg-rgb-components",
+         [&] {
+             return EncodeImage(rgbOdd, [](CJPEGImage &i) {
+                 i.ApplyPreset(2);
+                 i.SetRgbComponents(true);
+             });
+         },
+         0xce8d8ed9fe9e5e21ull},
+        {"jpeg-interval-5-rgb", [&] { return EncodeWithInterval(rgbOdd, 5); },
+         0x47ccae8cb69d0d5cull},
+        {"jpeg-interval-3-gray", [&] { return EncodeWithInterval(grayOdd, 3); },
+         0x7a92a199af9669a2ull},
     };
     for (const auto &c : cases) {
-        const auto bytes =
-            EncodeJpeg(MakePage(c.pixelType, c.width, c.height, c.pattern), c.quality);
+        const std::vector<uint8_t> bytes = c.encode();
         EXPECT_EQ(Fnv1a(bytes), c.hash) << c.name << " 0x" << std::hex << Fnv1a(bytes);
     }
 }
@@ -388,54 +497,103 @@ TEST(JpegQuality, ScalingFollowsTheQualityCurve) {
     }
 }
 
-TEST(JpegStages, QuantiserRoundsHalfAwayFromZeroForEveryStep) {
+TEST(JpegStages, QuantiserRoundsHalfAwayFromZeroForEveryStepAndCoefficient) {
     uint16_t table[64];
-    int32_t coef[64], out[64];
+    int16_t coef[64], out[64], plain[64], sse2[64];
     for (int q = 1; q <= 255; ++q) {
         std::fill(std::begin(table), std::end(table), uint16_t(q));
         CJpegQuantizer quant;
         quant.SetTable(table);
-        // Coefficients come eight times their true size.
-        for (int base = -16384; base <= 16384; base += 64 * 7) {
+        // Coefficients come eight times their true size; every one of the
+        // allowed range is tried, each at a different block position.
+        for (int base = -16384; base <= 16384; base += 64) {
             for (int k = 0; k < 64; ++k)
-                coef[k] = base + k;
+                coef[k] = static_cast<int16_t>(std::min(base + k, 16384));
             const uint64_t nonZero = quant.Quantize(coef, out);
-            int32_t plain[64];
             ASSERT_EQ(quant.QuantizePlain(coef, plain), nonZero);
             ASSERT_TRUE(std::equal(out, out + 64, plain)) << "the chosen kernel differs";
+            if (JpegCpuHasSse2()) {
+                ASSERT_EQ(quant.QuantizeSse2(coef, sse2), nonZero);
+                ASSERT_TRUE(std::equal(sse2, sse2 + 64, plain)) << "the SSE2 kernel differs";
+            }
             for (int k = 0; k < 64; ++k) {
-                ASSERT_EQ((nonZero >> k) & 1, uint64_t(out[k] != 0));
-                const int x = coef[kJpegNaturalOrder[k]];
+                const int i = kJpegNaturalOrder[k];
+                ASSERT_EQ((nonZero >> k) & 1, uint64_t(out[i] != 0));
+                const int x = coef[i];
                 const int d = 8 * q;
                 const int c = x > 0 ? x + d / 2 : x - d / 2;
                 const int expected = std::abs(c) < d ? 0 : c / d;
-                ASSERT_EQ(out[k], expected) << "x " << x << " q " << q;
+                ASSERT_EQ(out[i], expected) << "x " << x << " q " << q;
             }
         }
     }
 }
 
+// The DCT basis function (u, v) at sample (x, y), unnormalised.
+double Basis(int u, int v, int x, int y) {
+    return std::cos((2 * x + 1) * u * std::numbers::pi / 16) *
+           std::cos((2 * y + 1) * v * std::numbers::pi / 16);
+}
+
 TEST(JpegStages, IntegerDctStaysWithinOneOfEightTimesTheExactTransform) {
-    uint8_t block[64];
-    int32_t out[64];
+    // Noise, flat blocks, and for every coefficient the two blocks that
+    // drive it to its largest magnitude (0 and 255 by the basis' sign),
+    // where the narrow kernels come closest to overflowing.
+    std::vector<std::array<uint8_t, 64>> blocks;
     for (uint32_t seed = 0; seed < 200; ++seed) {
+        std::array<uint8_t, 64> &b = blocks.emplace_back();
         for (int i = 0; i < 64; ++i)
-            block[i] = seed < 4 ? static_cast<uint8_t>(seed * 85) : FNoise(i, seed, 7);
-        JpegForwardDct(block, 8, out);
-        int32_t plain[64];
-        JpegForwardDctPlain(block, 8, plain);
+            b[i] = seed < 4 ? static_cast<uint8_t>(seed * 85) : FNoise(i, seed, 7);
+    }
+    for (int uv = 0; uv < 64; ++uv)
+        for (int polarity = 0; polarity < 2; ++polarity) {
+            std::array<uint8_t, 64> &b = blocks.emplace_back();
+            for (int i = 0; i < 64; ++i)
+                b[i] = (Basis(uv % 8, uv / 8, i % 8, i / 8) > 0) != (polarity == 1) ? 255 : 0;
+        }
+    int16_t out[64], plain[64], sse2[64];
+    for (const std::array<uint8_t, 64> &block : blocks) {
+        JpegForwardDctPlain(block.data(), 8, plain);
+        JpegForwardDct(block.data(), 8, out);
         ASSERT_TRUE(std::equal(out, out + 64, plain)) << "the chosen kernel differs";
+        if (JpegCpuHasSse2()) {
+            kJpegKernelsSse2.forwardDct(block.data(), 8, sse2);
+            ASSERT_TRUE(std::equal(sse2, sse2 + 64, plain)) << "the SSE2 kernel differs";
+        }
+        if (JpegCpuHasAvx2()) {
+            // The block beside its mirror image, both through the pair kernel
+            // with the finest and the coarsest steps.
+            uint8_t pair[8 * 16];
+            for (int i = 0; i < 64; ++i) {
+                pair[(i / 8) * 16 + i % 8] = block[i];
+                pair[(i / 8) * 16 + 8 + i % 8] = block[63 - i];
+            }
+            for (uint16_t step : {uint16_t(1), uint16_t(255)}) {
+                uint16_t table[64];
+                std::fill(std::begin(table), std::end(table), step);
+                CJpegQuantizer quant;
+                quant.SetTable(table);
+                int16_t got[2][64], expected[64], coef[64];
+                uint64_t nonZero[2];
+                JpegTransformQuantizePairAvx2(pair, 16, quant.KernelSteps(), got[0], nonZero[0],
+                                              got[1], nonZero[1]);
+                for (int b = 0; b < 2; ++b) {
+                    JpegForwardDctPlain(pair + 8 * b, 16, coef);
+                    const uint64_t mask = quant.QuantizePlain(coef, expected);
+                    ASSERT_TRUE(std::equal(expected, expected + 64, got[b])) << "pair " << b;
+                    ASSERT_EQ(CJpegQuantizer::ZigzagMask(nonZero[b]), mask) << "pair " << b;
+                }
+            }
+        }
         for (int v = 0; v < 8; ++v)
             for (int u = 0; u < 8; ++u) {
                 double sum = 0;
                 for (int y = 0; y < 8; ++y)
                     for (int x = 0; x < 8; ++x)
-                        sum += (block[y * 8 + x] - 128) *
-                               std::cos((2 * x + 1) * u * std::numbers::pi / 16) *
-                               std::cos((2 * y + 1) * v * std::numbers::pi / 16);
+                        sum += (block[y * 8 + x] - 128) * Basis(u, v, x, y);
                 const double cu = u ? 1 : 1 / std::numbers::sqrt2,
                              cv = v ? 1 : 1 / std::numbers::sqrt2;
-                ASSERT_NEAR(out[v * 8 + u], 2 * sum * cu * cv, 2.0) << seed << " " << u << v;
+                ASSERT_NEAR(plain[v * 8 + u], 2 * sum * cu * cv, 2.0) << u << " " << v;
             }
     }
 }
