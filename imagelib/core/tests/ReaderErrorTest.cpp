@@ -180,7 +180,16 @@ TEST(ReaderErrors, EachFaultHasItsCode) {
              return At(jpeg, 0, {'B', 'M'});
          },
          kErrJpegNotJpeg},
-        {"jpeg progressive", 2, [&] { return At(jpeg, sof + 1, {0xC2}); }, kErrJpegFrame},
+        {"jpeg hierarchical", 2, [&] { return At(jpeg, sof + 1, {0xC5}); }, kErrJpegFrame},
+        {"jpeg progressive page beyond the coefficient cap", 2,
+         [&] {
+             return At(At(jpeg, sof + 1, {0xC2}), sof + 5, {0xFF, 0xFF, 0xFF, 0xFF});
+         },
+         10003u},
+        {"jpeg progressive with a sequential scan", 2, [&] { return At(jpeg, sof + 1, {0xC2}); },
+         kErrJpegCorrupt},
+        {"jpeg lossless 17-bit", 2, [&] { return At(At(jpeg, sof + 1, {0xC3}), sof + 4, {17}); },
+         kErrJpegPrecision},
         {"jpeg arithmetic", 2, [&] { return At(jpeg, sof + 1, {0xC9}); }, kErrJpegArithmetic},
         {"jpeg 12-bit", 2, [&] { return At(jpeg, sof + 4, {12}); }, kErrJpegPrecision},
         {"jpeg height 0", 2,
