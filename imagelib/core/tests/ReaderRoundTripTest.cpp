@@ -201,6 +201,66 @@ void WriteOurBmp(const std::string &path, const TestPage &p, int kind) {
     file->CloseFile();
 }
 
+// A run-length coded bitmap of our own making (ImageMagick writes RLE8
+// only) with every kind of code: runs, literal pixels with their padding,
+// and deltas that skip pixels and whole rows, which stay at palette index
+// 0. (An end of bitmap before the last row decodes the same in
+// ImageMagick, but it reports the file as cut short.) The pixels come
+// from the codes, not from the page.
+void WriteRleBmp(const std::string &out, bool fourBit) {
+    std::vector<uint8_t> codes;
+    auto noise = [](int x, int y, int seed) { return static_cast<uint8_t>(FNoise(x, y, seed)); };
+    for (int y = 0; y < kHeight; ++y) {
+        int x = 0;
+        if (y % 11 == 5 && y + 2 < kHeight) {
+            codes.insert(codes.end(), {0, 2, 9, 2});
+            x = 9;
+            y += 2;
+        }
+        while (x < kWidth) {
+            const int n = std::min(kWidth - x, 1 + noise(x, y, 4) % 40);
+            if (n < 3 || noise(x, y, 5) & 1) {
+                codes.insert(codes.end(), {uint8_t(n), noise(x, y, 6)});
+            } else {
+                codes.insert(codes.end(), {0, uint8_t(n)});
+                const int bytes = fourBit ? (n + 1) / 2 : n;
+                for (int i = 0; i < bytes + bytes % 2; ++i)
+                    codes.push_back(noise(x + i, y, 7));
+            }
+            x += n;
+        }
+        codes.insert(codes.end(), {0, 0});
+    }
+    codes.insert(codes.end(), {0, 1});
+    const uint32_t colours = fourBit ? 16 : 256, offset = 54 + 4 * colours;
+    std::vector<uint8_t> file(offset);
+    auto put = [&](size_t at, uint32_t v, int bytes) {
+        for (int i = 0; i < bytes; ++i)
+            file[at + size_t(i)] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put(2, offset + uint32_t(codes.size()), 4);
+    put(10, offset, 4);
+    put(14, 40, 4);
+    put(18, kWidth, 4);
+    put(22, kHeight, 4);
+    put(26, 1, 2);
+    put(28, fourBit ? 4 : 8, 2);
+    put(30, fourBit ? 2 : 1, 4);
+    put(34, uint32_t(codes.size()), 4);
+    for (uint32_t i = 0; i < 4 * colours; ++i)
+        file[54 + i] = i % 4 == 3 ? 0 : noise(int(i), 1, 8);
+    file.insert(file.end(), codes.begin(), codes.end());
+    WriteAll(out, file);
+}
+
+auto RleBmp(bool fourBit) {
+    return [fourBit](const std::string &out, const TestPage &, const std::string &) {
+        WriteRleBmp(out, fourBit);
+    };
+}
+
 enum class Reference { Source, Djpeg, TiffcpNone, Convert };
 
 struct Case {
@@ -380,6 +440,11 @@ const Case kCases[] = {
     {"convert bmp 256 colours", 3,
      Command("convert {in} +noise Uniform -colors 200 -compress none BMP3:{out}"),
      Reference::Convert, 99, 5, 6},
+    {"convert bmp rle8", 3,
+     Command("convert {in} +noise Uniform -colors 200 -compress RLE BMP3:{out}"),
+     Reference::Convert, 99, 5, 6},
+    {"our rle4 codes", 3, RleBmp(true), Reference::Convert, 99, 4, 6},
+    {"our rle8 codes", 3, RleBmp(false), Reference::Convert, 99, 5, 6},
     {"convert tiff palette lzw", 3,
      // A gradient, so that the palette needs eight bits.
      Command("convert -size 203x157 gradient:red-blue +noise Uniform -colors 50 -compress lzw "
