@@ -25,8 +25,11 @@ public:
 
     // The sample at 8 bits: shifted back by the point transform to the
     // frame's precision, then rescaled from that range to 0..255 with
-    // rounding (a PNM reader's maxval rule), since the image model holds
-    // 8-bit samples only. Precision 8 comes out unchanged.
+    // rounding (a PNM reader's maxval rule). The image model holds 8-bit
+    // samples only; deeper files (12- and 16-bit scans) are scaled rather
+    // than refused because a reader of this library wants the picture, and
+    // the rounding gives the level any viewer shows. Precision 8 comes out
+    // unchanged.
     uint8_t ToByte(uint16_t sample) const;
 
 private:
