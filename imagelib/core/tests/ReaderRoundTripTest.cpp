@@ -417,6 +417,14 @@ const Case kCases[] = {
     {"cjpeg progressive rgb 2x1 restart rows", 3,
      Command("cjpeg -progressive -sample 2x1 -restart 1B -outfile {out} {in}"), Reference::Djpeg,
      45, 7, 2},
+    // Non-interleaved DC scans, DC and AC refinements of several bits, and
+    // chroma sampled 1x2 and 2x1 against luma 2x2.
+    {"cjpeg progressive scan script", 3,
+     Command("printf '0: 0 0 0 2; 1: 0 0 0 1; 2: 0 0 0 1; 0: 1 5 0 2; 2: 1 63 0 1; "
+             "1: 1 63 0 0; 0: 6 63 0 2; 0: 1 63 2 1; 0: 0 0 2 1; 0 1 2: 0 0 1 0; "
+             "0: 1 63 1 0; 2: 1 63 1 0;' >{out}.scans && cjpeg -scans {out}.scans "
+             "-sample 2x2,1x2,2x1 -outfile {out} {in}; rm -f {out}.scans"),
+     Reference::Djpeg, 45, 7, 2},
     {"cjpeg progressive gray", 2, Command("cjpeg -progressive -grayscale -outfile {out} {in}"),
      Reference::Djpeg, 45, 3, 2},
     {"convert progressive rgb", 3,
