@@ -13,6 +13,8 @@ namespace {
 constexpr uint32_t kFileHeader = 14;
 constexpr uint32_t kInfoHeader = 40;
 constexpr uint32_t kCompressionUnsupported = 10056;
+constexpr uint32_t kCompressionRle8 = 1;
+constexpr uint32_t kCompressionRle4 = 2;
 constexpr double kMetresPerInch = 0.0254;
 constexpr int32_t kDefaultResolution = 72 << 16;
 
@@ -79,15 +81,20 @@ void CBMPImage::ReadHeaders(uint64_t fileLength) {
         RaiseImageError(kErrNotBmp);
     if (m_bitCount != 1 && m_bitCount != 4 && m_bitCount != 8 && m_bitCount != 24)
         RaiseImageError(kErrBmpBitCount);
-    if (compression != 0)
+    // Run-length coding fits only its own bit count, and bottom-up rows.
+    const bool rle = (compression == kCompressionRle8 && m_bitCount == 8) ||
+                     (compression == kCompressionRle4 && m_bitCount == 4);
+    if ((compression != 0 && !rle) || (rle && height < 0))
         RaiseImageError(kCompressionUnsupported);
+    m_rle.reset();
     m_topDown = height < 0;
     const int64_t rows = m_topDown ? -int64_t{height} : height;
     if (width <= 0 || rows == 0 || uint32_t(width) > kMaxSide || rows > kMaxSide)
         RaiseImageError(kErrJpegImageSize);
     // Rows are padded to four bytes; every row must lie inside the file.
     const uint64_t padded = (uint64_t(width) * uint64_t(m_bitCount) + 31) / 32 * 4;
-    if (m_pixelOffset > fileLength || padded * uint64_t(rows) > fileLength - m_pixelOffset)
+    if (m_pixelOffset > fileLength ||
+        (!rle && padded * uint64_t(rows) > fileLength - m_pixelOffset))
         RaiseImageError(kErrJpegEof);
     m_paddedRow = static_cast<uint32_t>(padded);
     int kind = m_bitCount == 1   ? kKindBilevel
@@ -122,8 +129,14 @@ void CBMPImage::ReadHeaders(uint64_t fileLength) {
     };
     m_xResolution = xPpm == 0 || yPpm == 0 ? kDefaultResolution : dpi(xPpm);
     m_yResolution = xPpm == 0 || yPpm == 0 ? kDefaultResolution : dpi(yPpm);
-    m_encodedLength = static_cast<int64_t>(padded * uint64_t(rows));
-    m_row.assign(m_paddedRow, 0);
+    m_encodedLength =
+        static_cast<int64_t>(rle ? fileLength - m_pixelOffset : padded * uint64_t(rows));
+    if (rle)
+        // Refused here, before any row is asked for, when the page is too big.
+        m_rle = std::make_unique<CBmpRleDecoder>(m_bitCount == 4, width, int(rows),
+                                                 size_t(m_bytesPerRow));
+    else
+        m_row.assign(m_paddedRow, 0);
 }
 
 void CBMPImage::ReadPalette(uint64_t at, uint32_t entries) {
@@ -140,7 +153,20 @@ int64_t CBMPImage::RowOffset(int y) const {
     return int64_t{m_pixelOffset} + fileRow * int64_t{m_paddedRow};
 }
 
+void CBMPImage::DecodeRle() {
+    CStreamCall call(*m_stream, m_pixelOffset, kOpenRead);
+    m_rle->Decode(*m_stream, static_cast<uint64_t>(m_encodedLength));
+    call.Done();
+}
+
 void CBMPImage::DecodeRows(uint8_t *out, int rows, size_t stride) {
+    if (m_rle) {
+        if (!m_rle->Decoded())
+            DecodeRle();
+        for (int r = 0; r < rows; ++r)
+            std::memcpy(out + size_t(r) * stride, m_rle->Row(m_nextRow + r), size_t(m_bytesPerRow));
+        return;
+    }
     CStreamCall call(*m_stream, RowOffset(m_nextRow), kOpenRead);
     const size_t rowBytes = size_t(m_bytesPerRow);
     for (int r = 0; r < rows; ++r) {

@@ -1,12 +1,14 @@
 #pragma once
 // CBMPImage: Windows bitmaps (14-byte file header, 40-byte information
 // header or a longer one, uncompressed rows padded to four bytes, bottom
-// row first). Reading maps the bit count to a colour kind; writing takes
-// the rows top first and puts each in its place from the bottom.
+// row first; 4- and 8-bit images also run-length coded). Reading maps the bit count to a colour
+// kind; writing takes the rows top first and puts each in its place from the bottom.
+#include "BmpRleDecoder.h"
 #include "ComImage.h"
 #include "ImageBand.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace corv {
@@ -34,7 +36,10 @@ private:
     int64_t RowOffset(int y) const;
     Palette WritePalette() const;
 
+    void DecodeRle();
+
     int m_bitCount = 0;
+    std::unique_ptr<CBmpRleDecoder> m_rle;
     bool m_topDown = false;
     bool m_invertBits = false;
     uint32_t m_pixelOffset = 0;

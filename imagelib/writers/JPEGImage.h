@@ -29,7 +29,8 @@ public:
     void SetSampling(int lumaH, int lumaV, int chromaH, int chromaV);
     void SetTables(const uint16_t luma[64], const uint16_t chroma[64]);
     void SetComment(const uint8_t *bytes, size_t length);
-    // 1 DCT; 2 (lossless) is part of the format but not of this library.
+    // 1 DCT; 2 (lossless) is part of the format but not of this encoder
+    // (the decoder reads lossless streams).
     void SetCoding(int coding) { m_coding = coding; }
     // Order of the DQT, DRI, SOF and DHT segments in the header.
     void SetMarkerOrder(const uint8_t *markers, size_t count) {

@@ -15,6 +15,8 @@ add_library(corv_jpeg STATIC
   ${CMAKE_CURRENT_LIST_DIR}/JpegEncoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegHuffmanDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegInverseDct.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegProgressiveBlock.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/JpegLosslessPredictor.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JpegDecoder.cpp
   ${CMAKE_CURRENT_LIST_DIR}/JPEGImage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ImgToJPEG.cpp)

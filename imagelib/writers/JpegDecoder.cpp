@@ -147,13 +147,14 @@ void CJpegDecoder::ReadHeader() {
 void CJpegDecoder::ParseMarkers(bool tablesOnly) {
     if (ReadByte() != 0xFF || ReadByte() != kSoi)
         Fail(kErrJpegNotJpeg);
-    for (;;) {
-        const int marker = NextMarker();
-        if (marker == kEoi) {
-            if (tablesOnly)
-                return;
-            Fail(kErrJpegCorrupt);
-        }
+    if (!ReadSegments(NextMarker(), tablesOnly) && !tablesOnly)
+        Fail(kErrJpegCorrupt);
+}
+
+bool CJpegDecoder::ReadSegments(int marker, bool tablesOnly) {
+    for (;; marker = NextMarker()) {
+        if (marker == kEoi)
+            return false;
         if (marker == kSoi || (marker >= kRst0 && marker <= kRst0 + 7) || marker == 0x01)
             continue;
         const int length = Read16();
@@ -164,7 +165,7 @@ void CJpegDecoder::ParseMarkers(bool tablesOnly) {
             if (tablesOnly || m_components.empty())
                 Fail(kErrJpegCorrupt);
             ReadScan(body);
-            return;
+            return true;
         }
         if (marker == kDqt)
             ReadQuant(body);
@@ -240,12 +241,13 @@ void CJpegDecoder::ReadHuffman(int length) {
 void CJpegDecoder::ReadFrame(int marker, int length) {
     if (marker >= 0xC9 && marker != kDac)
         Fail(kErrJpegArithmetic);
-    if (marker != kSof0 && marker != kSof1)
+    if (marker != kSof0 && marker != kSof1 && marker != kSof2 && marker != kSof3)
         Fail(kErrJpegFrame);
     if (!m_components.empty() || length < 6)
         Fail(kErrJpegCorrupt);
     m_frame = marker;
-    if (ReadByte() != 8)
+    m_precision = ReadByte();
+    if (marker == kSof3 ? m_precision < 2 || m_precision > 16 : m_precision != 8)
         Fail(kErrJpegPrecision);
     m_height = Read16();
     m_width = Read16();
@@ -290,11 +292,7 @@ void CJpegDecoder::ReadScan(int length) {
     const int count = ReadByte();
     if (count < 1 || count > 4 || length != 4 + 2 * count)
         Fail(kErrJpegCorrupt);
-    // One scan must carry the whole image: several sequential scans would
-    // need every coefficient of the page held at once.
-    if (count != int(m_components.size()))
-        Fail(kErrJpegFrame);
-    m_scanOrder.clear();
+    m_scan.order.clear();
     for (int i = 0; i < count; ++i) {
         const int id = ReadByte(), tables = ReadByte();
         auto it = std::find_if(m_components.begin(), m_components.end(),
@@ -302,21 +300,58 @@ void CJpegDecoder::ReadScan(int length) {
         if (it == m_components.end())
             Fail(kErrJpegCorrupt);
         const int index = int(it - m_components.begin());
-        if (std::find(m_scanOrder.begin(), m_scanOrder.end(), index) != m_scanOrder.end())
+        if (std::find(m_scan.order.begin(), m_scan.order.end(), index) != m_scan.order.end())
             Fail(kErrJpegCorrupt);
-        m_scanOrder.push_back(index);
+        m_scan.order.push_back(index);
         it->dcTable = tables >> 4;
         it->acTable = tables & 15;
         if (it->dcTable > 3 || it->acTable > 3)
             Fail(10018);
     }
-    const int ss = ReadByte(), se = ReadByte(), a = ReadByte();
-    if (ss != 0 || se != 63 || a != 0)
+    m_scan.ss = ReadByte();
+    m_scan.se = ReadByte();
+    const int a = ReadByte();
+    m_scan.ah = a >> 4;
+    m_scan.al = a & 15;
+    if (++m_scans > kMaxScans)
         Fail(kErrJpegCorrupt);
-    PrepareScan();
+    // The frame's sizes are checked before anything about the scan.
+    if (m_scans == 1)
+        PrepareFrame();
+    CheckScan();
+    StartScan();
 }
 
-void CJpegDecoder::PrepareScan() {
+void CJpegDecoder::CheckScan() {
+    const Scan &s = m_scan;
+    const bool all = s.order.size() == m_components.size();
+    if (m_frame == kSof2) {
+        // Only DC scans may interleave components.
+        if (!m_progressive.Start(s.ss, s.se, s.ah, s.al) || (s.ss != 0 && s.order.size() != 1))
+            Fail(kErrJpegCorrupt);
+        for (int index : s.order) {
+            const Component &c = m_components[size_t(index)];
+            if (s.ss == 0 ? s.ah == 0 && !m_dc[c.dcTable].Defined() : !m_ac[c.acTable].Defined())
+                Fail(kErrJpegCorrupt);
+        }
+        return;
+    }
+    // One scan must carry the whole image: several sequential scans would
+    // need every sample of the page held at once.
+    if (!all)
+        Fail(kErrJpegFrame);
+    if (m_frame == kSof3) {
+        if (s.se != 0 || s.ah != 0 || !m_lossless.Start(s.ss, m_precision, s.al))
+            Fail(kErrJpegCorrupt);
+    } else if (s.ss != 0 || s.se != 63 || s.ah != 0 || s.al != 0) {
+        Fail(kErrJpegCorrupt);
+    }
+    for (const Component &c : m_components)
+        if (!m_dc[c.dcTable].Defined() || (m_frame != kSof3 && !m_ac[c.acTable].Defined()))
+            Fail(kErrJpegCorrupt);
+}
+
+void CJpegDecoder::PrepareFrame() {
     if (m_components.size() == 1)
         m_components[0].h = m_components[0].v = 1;
     m_hMax = m_vMax = 1;
@@ -328,17 +363,36 @@ void CJpegDecoder::PrepareScan() {
     }
     if (blocks > kMaxBlocksPerMcu)
         Fail(10010);
-    m_mcusX = (m_width + 8 * m_hMax - 1) / (8 * m_hMax);
-    m_mcusY = (m_height + 8 * m_vMax - 1) / (8 * m_vMax);
+    // A lossless MCU holds single samples, a DCT MCU 8 x 8 blocks.
+    const int unit = m_frame == kSof3 ? 1 : 8;
+    m_mcusX = (m_width + unit * m_hMax - 1) / (unit * m_hMax);
+    m_mcusY = (m_height + unit * m_vMax - 1) / (unit * m_vMax);
     for (Component &c : m_components) {
         if (m_hMax % c.h || m_vMax % c.v)
             Fail(10010);
-        if (!m_quantDefined[c.quant] || !m_dc[c.dcTable].Defined() || !m_ac[c.acTable].Defined())
-            Fail(kErrJpegCorrupt);
-        JpegInverseDctMultipliers(m_quant[c.quant], c.multipliers);
-        c.stride = size_t(m_mcusX) * size_t(c.h) * 8;
-        c.plane.assign(c.stride * size_t(c.v) * 8, 0);
-        c.predictor = 0;
+        c.blocksX = m_mcusX * c.h;
+        c.blocksY = m_mcusY * c.v;
+        const int ownWidth = int((int64_t{m_width} * c.h + m_hMax - 1) / m_hMax);
+        const int ownHeight = int((int64_t{m_height} * c.v + m_vMax - 1) / m_vMax);
+        c.ownBlocksX = (ownWidth + 7) / 8;
+        c.ownBlocksY = (ownHeight + 7) / 8;
+    }
+    if (m_frame == kSof2)
+        CheckCoefficientSize();
+    else if (m_frame == kSof3 && m_restartInterval % m_mcusX != 0)
+        // The predictions restart with a line: an interval must end with one.
+        Fail(10042);
+    for (Component &c : m_components) {
+        c.stride = size_t(c.blocksX) * size_t(unit);
+        c.plane.assign(c.stride * size_t(c.v) * size_t(unit), 0);
+        if (m_frame == kSof3)
+            c.lines.assign(c.stride * size_t(c.v + 1), 0);
+        // Progressive streams may define their tables up to the last scan.
+        if (m_frame != kSof3 && m_frame != kSof2) {
+            if (!m_quantDefined[c.quant])
+                Fail(kErrJpegCorrupt);
+            JpegInverseDctMultipliers(m_quant[c.quant], c.multipliers);
+        }
     }
     for (auto &wide : m_wideRows)
         wide.assign(size_t(m_width) + 8, 0);
@@ -347,9 +401,25 @@ void CJpegDecoder::PrepareScan() {
             m_components.size() == 3 && m_adobeTransform != 0 &&
             !(m_components[0].id == 'R' && m_components[1].id == 'G' && m_components[2].id == 'B');
     m_bits.Start(&CJpegDecoder::NextByteOf, this);
+    m_scanStarted = true;
+}
+
+void CJpegDecoder::StartScan() {
+    m_bits.Reset();
+    for (Component &c : m_components)
+        c.predictor = 0;
     m_mcusToRestart = m_restartInterval;
     m_nextRestart = 0;
-    m_scanStarted = true;
+    m_firstLine = true;
+}
+
+void CJpegDecoder::CheckCoefficientSize() const {
+    // Each term is below 2^14 blocks a side, so the sums cannot overflow.
+    uint64_t bytes = 0;
+    for (const Component &c : m_components)
+        bytes += uint64_t(c.blocksX) * uint64_t(c.blocksY) * 64 * sizeof(int16_t);
+    if (bytes > kMaxCoefficientBytes || bytes > SIZE_MAX)
+        Fail(10003);
 }
 
 bool CJpegDecoder::QuantTable(int id, uint16_t out[64]) const {
@@ -378,6 +448,16 @@ void CJpegDecoder::Restart() {
     for (Component &c : m_components)
         c.predictor = 0;
     m_mcusToRestart = m_restartInterval;
+    m_progressive.Restart();
+    m_firstLine = true;
+}
+
+void CJpegDecoder::CountMcu() {
+    if (m_restartInterval) {
+        if (m_mcusToRestart == 0)
+            Restart();
+        --m_mcusToRestart;
+    }
 }
 
 void CJpegDecoder::DecodeBlock(Component &c, uint8_t *out) {
@@ -418,27 +498,160 @@ void CJpegDecoder::DecodeBlock(Component &c, uint8_t *out) {
     if (m_bits.Overrun())
         Fail(kErrJpegEof);
     if (onlyDc) {
-        // The transform of a lone DC term is that term in every sample (the
-        // same value the full transform gives).
-        const float v = float(coefficients[0]) * c.multipliers[0] + 128.5f;
-        const uint8_t sample = v <= 0 ? 0 : v >= 255 ? 255 : static_cast<uint8_t>(v);
-        for (int r = 0; r < 8; ++r)
-            std::memset(out + size_t(r) * c.stride, sample, 8);
+        FillBlock(c, coefficients[0], out);
         return;
     }
     JpegInverseDct(coefficients, c.multipliers, out, static_cast<int>(c.stride));
 }
 
+void CJpegDecoder::FillBlock(const Component &c, int16_t dc, uint8_t *out) {
+    // The transform of a lone DC term is that term in every sample (the
+    // same value the full transform gives).
+    const float v = float(dc) * c.multipliers[0] + 128.5f;
+    const uint8_t sample = v <= 0 ? 0 : v >= 255 ? 255 : static_cast<uint8_t>(v);
+    for (int r = 0; r < 8; ++r)
+        std::memset(out + size_t(r) * c.stride, sample, 8);
+}
+
+void CJpegDecoder::TransformBlock(const Component &c, const int16_t coefficients[64],
+                                  uint8_t *out) {
+    for (int k = 1; k < 64; ++k)
+        if (coefficients[k] != 0) {
+            JpegInverseDct(coefficients, c.multipliers, out, static_cast<int>(c.stride));
+            return;
+        }
+    FillBlock(c, coefficients[0], out);
+}
+
+void CJpegDecoder::DecodeLosslessRow() {
+    // Restarts fall on the first MCU of a row (checked with the frame).
+    CountMcu();
+    const bool firstLine = m_firstLine;
+    m_firstLine = false;
+    for (int mx = 0; mx < m_mcusX; ++mx) {
+        if (mx > 0)
+            CountMcu();
+        for (int index : m_scan.order) {
+            Component &c = m_components[size_t(index)];
+            const CJpegHuffmanDecoder &table = m_dc[c.dcTable];
+            for (int by = 0; by < c.v; ++by) {
+                // Line 0 is the line above the MCU row.
+                uint16_t *line = c.lines.data() + size_t(by + 1) * c.stride;
+                const uint16_t *above = line - c.stride;
+                for (int bx = 0; bx < c.h; ++bx) {
+                    const size_t x = size_t(mx) * size_t(c.h) + size_t(bx);
+                    const int s = table.Decode(m_bits);
+                    if (s < 0 || s > 16)
+                        Fail(kErrJpegHuffmanCode);
+                    // Category 16 is the one difference, 32768, with no
+                    // extra bits.
+                    int difference = s == 16 ? 32768 : 0;
+                    if (s > 0 && s < 16) {
+                        const int bits = static_cast<int>(m_bits.Get(s));
+                        difference = bits < (1 << (s - 1)) ? bits - (1 << s) + 1 : bits;
+                    }
+                    const int prediction =
+                        m_lossless.Predict(firstLine && by == 0, x == 0, x ? line[x - 1] : 0,
+                                           above[x], x ? above[x - 1] : 0);
+                    line[x] = CJpegLosslessPredictor::Reconstruct(prediction, difference);
+                }
+            }
+        }
+        if (m_bits.Overrun())
+            Fail(kErrJpegEof);
+    }
+    for (Component &c : m_components) {
+        for (size_t i = 0; i < c.stride * size_t(c.v); ++i)
+            c.plane[i] = m_lossless.ToByte(c.lines[c.stride + i]);
+        std::memcpy(c.lines.data(), c.lines.data() + c.stride * size_t(c.v),
+                    c.stride * sizeof(uint16_t));
+    }
+}
+
+void CJpegDecoder::DecodeProgressive() {
+    for (Component &c : m_components)
+        c.coefficients.assign(size_t(c.blocksX) * size_t(c.blocksY) * 64, 0);
+    for (;;) {
+        DecodeProgressiveScan();
+        int marker = m_bits.TakeMarker();
+        if (marker == kEndOfData)
+            Fail(kErrJpegEof);
+        if (!ReadSegments(marker ? marker : NextMarker(), false))
+            break;
+    }
+    for (Component &c : m_components) {
+        if (!m_quantDefined[c.quant])
+            Fail(kErrJpegCorrupt);
+        JpegInverseDctMultipliers(m_quant[c.quant], c.multipliers);
+    }
+    m_coefficientsDecoded = true;
+}
+
+void CJpegDecoder::DecodeProgressiveScan() {
+    if (m_scan.order.size() == 1) {
+        // A scan of one component runs over that component's own blocks,
+        // one block an MCU.
+        Component &c = m_components[size_t(m_scan.order[0])];
+        for (int by = 0; by < c.ownBlocksY; ++by)
+            for (int bx = 0; bx < c.ownBlocksX; ++bx) {
+                CountMcu();
+                DecodeProgressiveMcu(c, bx, by);
+            }
+        return;
+    }
+    for (int my = 0; my < m_mcusY; ++my)
+        for (int mx = 0; mx < m_mcusX; ++mx) {
+            CountMcu();
+            for (int index : m_scan.order) {
+                Component &c = m_components[size_t(index)];
+                for (int by = 0; by < c.v; ++by)
+                    for (int bx = 0; bx < c.h; ++bx)
+                        DecodeProgressiveMcu(c, mx * c.h + bx, my * c.v + by);
+            }
+        }
+}
+
+void CJpegDecoder::DecodeProgressiveMcu(Component &c, int blockX, int blockY) {
+    int16_t *block =
+        c.coefficients.data() + (size_t(blockY) * size_t(c.blocksX) + size_t(blockX)) * 64;
+    const bool ok = m_progressive.IsDc()
+                        ? m_progressive.DecodeDc(m_bits, m_dc[c.dcTable], c.predictor, block)
+                        : m_progressive.DecodeAc(m_bits, m_ac[c.acTable], block);
+    if (!ok)
+        Fail(kErrJpegHuffmanCode);
+    if (m_bits.Overrun())
+        Fail(kErrJpegEof);
+}
+
+void CJpegDecoder::TransformMcuRow() {
+    for (Component &c : m_components)
+        for (int by = 0; by < c.v; ++by) {
+            const size_t blockRow = size_t(m_mcuRow) * size_t(c.v) + size_t(by);
+            for (int bx = 0; bx < c.blocksX; ++bx)
+                TransformBlock(
+                    c, c.coefficients.data() + (blockRow * size_t(c.blocksX) + size_t(bx)) * 64,
+                    c.plane.data() + size_t(by) * 8 * c.stride + size_t(bx) * 8);
+        }
+}
+
 void CJpegDecoder::DecodeMcuRow() {
     if (m_mcuRow >= m_mcusY)
         Fail(kErrJpegCorrupt);
+    if (m_frame == kSof3)
+        DecodeLosslessRow();
+    else if (m_frame == kSof2)
+        TransformMcuRow();
+    else
+        DecodeSequentialRow();
+    ++m_mcuRow;
+    m_rowInMcu = 0;
+    m_rowsInMcu = (m_frame == kSof3 ? 1 : 8) * m_vMax;
+}
+
+void CJpegDecoder::DecodeSequentialRow() {
     for (int mx = 0; mx < m_mcusX; ++mx) {
-        if (m_restartInterval) {
-            if (m_mcusToRestart == 0)
-                Restart();
-            --m_mcusToRestart;
-        }
-        for (int index : m_scanOrder) {
+        CountMcu();
+        for (int index : m_scan.order) {
             Component &c = m_components[size_t(index)];
             for (int by = 0; by < c.v; ++by)
                 for (int bx = 0; bx < c.h; ++bx) {
@@ -448,9 +661,6 @@ void CJpegDecoder::DecodeMcuRow() {
                 }
         }
     }
-    ++m_mcuRow;
-    m_rowInMcu = 0;
-    m_rowsInMcu = 8 * m_vMax;
 }
 
 void CJpegDecoder::EmitRow(uint8_t *out) {
@@ -501,6 +711,8 @@ void CJpegDecoder::EmitRow(uint8_t *out) {
 void CJpegDecoder::ReadRows(uint8_t *out, int rows, size_t stride) {
     if (!m_scanStarted || m_components.size() == 2 || m_components.size() == 4)
         Fail(kErrJpegComponents);
+    if (m_frame == kSof2 && !m_coefficientsDecoded && rows > 0)
+        DecodeProgressive();
     for (int r = 0; r < rows; ++r) {
         if (m_outputRow >= m_height)
             Fail(kErrJpegCorrupt);

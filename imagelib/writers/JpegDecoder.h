@@ -1,11 +1,16 @@
 #pragma once
-// CJpegDecoder: reads a baseline or extended sequential Huffman JPEG stream
-// (one interleaved scan, or one component) row by row: markers, entropy
-// decoding, inverse DCT of one MCU row at a time, upsampling and the
-// YCbCr -> RGB conversion. Only one MCU row of samples is ever held.
+// CJpegDecoder: reads a Huffman-coded JPEG stream row by row: markers,
+// entropy decoding, inverse DCT of one MCU row at a time, upsampling and the
+// YCbCr -> RGB conversion. Sequential DCT streams (one interleaved scan, or
+// one component) and lossless streams (one scan) hold only one MCU row of
+// samples. Progressive streams refine every coefficient over many scans, so
+// their coefficients are held for the whole page (within a fixed cap) and
+// decoded before the first row is given out.
 // Failures raise the JPEG library's codes (and set its last error).
 #include "ComFile.h"
 #include "JpegHuffmanDecoder.h"
+#include "JpegLosslessPredictor.h"
+#include "JpegProgressiveBlock.h"
 
 #include <cstdint>
 #include <vector>
@@ -14,6 +19,12 @@ namespace corv {
 
 class CJpegDecoder {
 public:
+    // The most coefficient memory a progressive page may take (2 bytes per
+    // coefficient): a colour A4 page at 1200 dpi without subsampling fits.
+    static constexpr uint64_t kMaxCoefficientBytes = uint64_t{1} << 30;
+    // Scans a progressive stream may have; a full script has about ten.
+    static constexpr int kMaxScans = 1000;
+
     // Reads at most `limit` bytes of `stream` from its current position.
     CJpegDecoder(CComFile &stream, uint64_t limit);
 
@@ -54,6 +65,17 @@ private:
         float multipliers[64];
         std::vector<uint8_t> plane;  // one MCU row of samples
         size_t stride = 0;
+        // Progressive: every block of the padded MCU grid, and the blocks a
+        // scan of this component alone covers (its own size, T.81 A.2.2).
+        std::vector<int16_t> coefficients;
+        int blocksX = 0, blocksY = 0;
+        int ownBlocksX = 0, ownBlocksY = 0;
+        // Lossless: the line above the MCU row, then the MCU row's lines.
+        std::vector<uint16_t> lines;
+    };
+    struct Scan {
+        std::vector<int> order;  // component indexes
+        int ss = 0, se = 0, ah = 0, al = 0;
     };
 
     static int NextByteOf(void *context);
@@ -66,11 +88,25 @@ private:
     void ReadQuant(int length);
     void ReadHuffman(int length);
     void ReadFrame(int marker, int length);
+    // Segments from `marker` on, up to a scan (true) or the end (false).
+    bool ReadSegments(int marker, bool tablesOnly);
     void ReadScan(int length);
+    void CheckScan();
     void ReadApp(int marker, int length);
-    void PrepareScan();
+    void PrepareFrame();
+    void StartScan();
     void DecodeMcuRow();
+    void DecodeSequentialRow();
     void DecodeBlock(Component &c, uint8_t *out);
+    static void FillBlock(const Component &c, int16_t dc, uint8_t *out);
+    static void TransformBlock(const Component &c, const int16_t coefficients[64], uint8_t *out);
+    void DecodeLosslessRow();
+    void CheckCoefficientSize() const;
+    void DecodeProgressive();
+    void DecodeProgressiveScan();
+    void DecodeProgressiveMcu(Component &c, int blockX, int blockY);
+    void TransformMcuRow();
+    void CountMcu();
     void Restart();
     void EmitRow(uint8_t *out);
 
@@ -87,7 +123,7 @@ private:
     uint16_t m_quant[4][64] = {};
     bool m_quantDefined[4] = {};
     int m_restartInterval = 0;
-    int m_width = 0, m_height = 0, m_frame = 0;
+    int m_width = 0, m_height = 0, m_frame = 0, m_precision = 8;
     int m_densityUnit = 0, m_xDensity = 0, m_yDensity = 0;
     bool m_jfif = false;
     int m_adobeTransform = -1;
@@ -95,7 +131,12 @@ private:
     bool m_transformSet = false;
     std::vector<uint8_t> m_comment;
     std::vector<Component> m_components;
-    std::vector<int> m_scanOrder;
+    Scan m_scan;
+    int m_scans = 0;
+    CJpegProgressiveBlock m_progressive;
+    CJpegLosslessPredictor m_lossless;
+    bool m_firstLine = true;  // lossless: the next line starts its prediction anew
+    bool m_coefficientsDecoded = false;
     std::vector<uint8_t> m_wideRows[3];
     int m_hMax = 1, m_vMax = 1;
     int m_mcusX = 0, m_mcusY = 0;

@@ -180,7 +180,16 @@ TEST(ReaderErrors, EachFaultHasItsCode) {
              return At(jpeg, 0, {'B', 'M'});
          },
          kErrJpegNotJpeg},
-        {"jpeg progressive", 2, [&] { return At(jpeg, sof + 1, {0xC2}); }, kErrJpegFrame},
+        {"jpeg hierarchical", 2, [&] { return At(jpeg, sof + 1, {0xC5}); }, kErrJpegFrame},
+        {"jpeg progressive page beyond the coefficient cap", 2,
+         [&] {
+             return At(At(jpeg, sof + 1, {0xC2}), sof + 5, {0xFF, 0xFF, 0xFF, 0xFF});
+         },
+         10003u},
+        {"jpeg progressive with a sequential scan", 2, [&] { return At(jpeg, sof + 1, {0xC2}); },
+         kErrJpegCorrupt},
+        {"jpeg lossless 17-bit", 2, [&] { return At(At(jpeg, sof + 1, {0xC3}), sof + 4, {17}); },
+         kErrJpegPrecision},
         {"jpeg arithmetic", 2, [&] { return At(jpeg, sof + 1, {0xC9}); }, kErrJpegArithmetic},
         {"jpeg 12-bit", 2, [&] { return At(jpeg, sof + 4, {12}); }, kErrJpegPrecision},
         {"jpeg height 0", 2,
@@ -201,7 +210,21 @@ TEST(ReaderErrors, EachFaultHasItsCode) {
         {"bmp sound", 6, [] { return OurBmp(); }, 0},
         {"bmp not bmp", 6, [] { return At(OurBmp(), 1, {'X'}); }, kErrNotBmp},
         {"bmp 16 bits", 6, [] { return At(OurBmp(), 28, {16}); }, kErrBmpBitCount},
-        {"bmp run-length", 6, [] { return At(OurBmp(), 30, {1}); }, 10056u},
+        {"bmp run-length of the wrong bit count", 6, [] { return At(OurBmp(), 30, {2}); }, 10056u},
+        {"bmp run-length page over the cap", 6,
+         [] {
+             return At(At(OurBmp(), 30, {1}), 18, {0, 0, 4, 0, 0, 0, 4, 0});
+         },
+         kErrJpegImageSize},
+        {"bmp run-length codes cut short", 6,
+         [] {
+             // One pixel a code: the data ends long before the page does.
+             Bytes b = At(OurBmp(), 30, {1});
+             for (size_t i = 54 + 1024; i + 1 < b.size(); i += 2)
+                 b[i] = 1;
+             return b;
+         },
+         kErrJpegEof},
         {"bmp rows past the end", 6,
          [] {
              return At(OurBmp(), 22, {0xA0, 0x86, 0x01});
