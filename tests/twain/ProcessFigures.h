@@ -1,5 +1,6 @@
-// What the test process holds: memory, kernel handles, window-system
-// objects. Measured inside the process, for leak checks over long runs.
+// What a process holds: memory, kernel handles, window-system objects.
+// For leak checks over long runs, of the test process or of a program it
+// drives.
 #pragma once
 
 #include <windows.h>
@@ -24,4 +25,6 @@ struct SProcessFigures {
     DWORD windows = 0;
 
     static SProcessFigures Measure();
+    // Another process, opened with query, read and handle-duplication rights.
+    static SProcessFigures Of(HANDLE process, DWORD processId);
 };

@@ -9,6 +9,8 @@
 // and why it failed.
 #include "ScanUtilitySave.h"
 
+#include <cstdio>
+
 namespace {
 
 // The source's log beside the utility's, switched on by its existence.
@@ -87,6 +89,8 @@ protected:
         bool answered = false;
         DWORD progressSeen = 0;
         bool cancelled = false;
+        DWORD cancelAt = 0;
+        DWORD dialogBack = 0;
         int quiet = 0;
         const DWORD deadline = ::GetTickCount() + kScanTimeoutMs;
         while (quiet < 3) {
@@ -117,11 +121,14 @@ protected:
                              static_cast<DWORD>(f.cancelAfterMs)) {
                         CUtilityRun::Press(progress, IDCANCEL);
                         cancelled = true;
+                        cancelAt = ::GetTickCount();
                     }
                 }
                 quiet = 0;
                 continue;
             }
+            if (cancelled && dialogBack == 0 && ::IsWindowEnabled(m_source) && !FindProgress())
+                dialogBack = ::GetTickCount();
             const int session = CSimJobState::LastSession();
             const bool settled = ::IsWindowEnabled(m_source) && !FindProgress() &&
                                  (session == sessionBefore || JobEnded(session)) &&
@@ -130,6 +137,9 @@ protected:
         }
 
         EXPECT_EQ(answered, f.type != 0);
+        if (cancelled)
+            std::printf("cancel latency %s: %lu ms\n", f.name.c_str(),
+                        static_cast<unsigned long>(dialogBack - cancelAt));
         if (f.box.empty()) {
             EXPECT_TRUE(boxes.empty()) << Narrow(boxes.empty() ? L"" : boxes[0]);
         } else {
