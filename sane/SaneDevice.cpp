@@ -253,6 +253,7 @@ SANE_Status CSaneDevice::Failed(EEngineStatus status) {
     CorvLog(1, "%s: %s", m_url.c_str(), why.c_str());
     switch (m_engine->Error()) {
         case EEngineError::Transport:
+        case EEngineError::BrokenOff:
         case EEngineError::HttpStatus:
         case EEngineError::NoCommandPath:
         case EEngineError::BadPage:

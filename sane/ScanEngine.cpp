@@ -85,7 +85,7 @@ bool CScanEngine::DiscoverPath() {
     }
     std::string text;
     if (!ReadText(*r, text)) {
-        m_error = EEngineError::Transport;
+        m_error = EEngineError::BrokenOff;
         return false;
     }
     m_commandPath = CommandPathFromWebPath(text);
@@ -122,7 +122,7 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
                 const long n = m_response->Read(&c, 1);
                 if (n < 0) {
                     m_transportError = m_response->Error();
-                    m_error = EEngineError::Transport;
+                    m_error = EEngineError::BrokenOff;
                     return EStep::Failed;
                 }
                 if (n == 0)
@@ -133,7 +133,7 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
         } else {
             std::string text;
             if (!ReadText(*m_response, text)) {
-                m_error = EEngineError::Transport;
+                m_error = EEngineError::BrokenOff;
                 return EStep::Failed;
             }
             ParseReplyText(text, m_reply, command);
@@ -299,7 +299,7 @@ EEngineStatus CScanEngine::Read(char *data, size_t size, size_t &got) {
         const long n = m_response->Read(data, want);
         if (n < 0) {
             m_transportError = m_response->Error();
-            return Fail(EEngineError::Transport);
+            return Fail(EEngineError::BrokenOff);
         }
         if (n == 0)
             return Fail(EEngineError::ShortData);
@@ -359,6 +359,8 @@ std::string CScanEngine::DescribeError(const IStringSource &texts) const {
             return std::string();
         case EEngineError::Transport:
             return "cannot reach the scan server: " + m_transportError;
+        case EEngineError::BrokenOff:
+            return "the connection to the scan server broke off: " + m_transportError;
         case EEngineError::HttpStatus:
             return "the scan server answered HTTP " + std::to_string(m_httpStatus);
         case EEngineError::NoCommandPath:

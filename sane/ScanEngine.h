@@ -23,7 +23,8 @@ enum class EEngineStatus { Good, NoDocs, Cancelled, Failed };
 // Why the last call failed.
 enum class EEngineError {
     None,
-    Transport,      // no HTTP answer (text in TransportError)
+    Transport,      // no HTTP answer
+    BrokenOff,      // the connection failed inside an answer
     HttpStatus,     // an answer other than 200
     NoCommandPath,  // the path file names no command program
     Server,         // the server's Y_RESULT
