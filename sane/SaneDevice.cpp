@@ -1,6 +1,8 @@
 #include "SaneDevice.h"
 
+#include <pwd.h>
 #include <sane/saneopts.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -28,6 +30,12 @@ const SANE_Range kBrightnessRange = {-3, 3, 1};
 const SANE_Range kContrastRange = {-2, 2, 1};
 // The server refuses a custom size below this, in tenths of a millimetre.
 constexpr int32_t kMinCustomTenths = 150;
+
+std::string LoginName() {
+    if (const passwd *pw = getpwuid(getuid()))
+        return std::string(pw->pw_name).substr(0, 127);
+    return std::string();
+}
 
 int32_t MmToPixels(double mm, int dpi) {
     return static_cast<int32_t>(std::floor(mm / 25.4 * dpi + 0.5));
@@ -292,9 +300,9 @@ SANE_Status CSaneDevice::Start() {
         m_engine.reset();
         if (!m_transport)
             m_transport = std::make_unique<CCurlTransport>(m_url);
-        m_engine = std::make_unique<CScanEngine>(*m_transport, RequestParams(), [](int ms) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-        });
+        m_engine = std::make_unique<CScanEngine>(
+            *m_transport, RequestParams(), LoginName(),
+            [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
     }
     m_scanning = true;
     const EEngineStatus status = m_engine->StartPage();

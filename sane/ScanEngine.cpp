@@ -8,9 +8,6 @@
 #include "ServerMessages.h"
 #include "Utf8.h"
 
-#include <pwd.h>
-#include <unistd.h>
-
 namespace {
 
 // Replies other than image data are a few short lines; anything longer is
@@ -20,12 +17,6 @@ constexpr int kRetryPauseMs = 500;
 // A server that reports "not ready" answers at once; a short pause keeps
 // the client from flooding it while the scanner warms up or is busy.
 constexpr int kReadyPollMs = 100;
-
-std::string LoginName() {
-    if (const passwd *pw = getpwuid(getuid()))
-        return std::string(pw->pw_name).substr(0, 127);
-    return std::string();
-}
 
 // Clears the busy mark however a call leaves.
 class CBusyMark {
@@ -39,8 +30,9 @@ private:
 
 }  // namespace
 
-CScanEngine::CScanEngine(ITransport &transport, const CScanRequestParams &params, Sleeper sleep)
-    : m_transport(transport), m_params(params), m_sleep(std::move(sleep)) {
+CScanEngine::CScanEngine(ITransport &transport, const CScanRequestParams &params,
+                         const std::string &userName, Sleeper sleep)
+    : m_transport(transport), m_params(params), m_userName(userName), m_sleep(std::move(sleep)) {
     const std::string block = BuildCommandHeaders("Japanese");
     size_t start = 0;
     for (size_t end; (end = block.find("\r\n", start)) != std::string::npos; start = end + 2) {
@@ -207,7 +199,7 @@ EEngineStatus CScanEngine::StartPage() {
     if (m_phase == EPhase::Idle) {
         m_reply = CServerReply{};
         const std::string body =
-            BuildBeginJobBody(m_params, FormatClientSystemText(QueryOsVersion()), LoginName(),
+            BuildBeginJobBody(m_params, FormatClientSystemText(QueryOsVersion()), m_userName,
                               std::string(), CLeadByteTable::SystemCodePage());
         if (Exchange(cmd::kBeginJob, body) != EStep::Done)
             return Fail(EEngineError::None);

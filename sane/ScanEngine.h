@@ -37,7 +37,9 @@ class CScanEngine {
 public:
     using Sleeper = std::function<void(int milliseconds)>;
 
-    CScanEngine(ITransport &transport, const CScanRequestParams &params, Sleeper sleep);
+    // userName: what BEGIN_JOB tells the server (the log-on name).
+    CScanEngine(ITransport &transport, const CScanRequestParams &params,
+                const std::string &userName, Sleeper sleep);
     // Closes whatever is open on the server.
     ~CScanEngine();
     CScanEngine(const CScanEngine &) = delete;
@@ -83,6 +85,7 @@ private:
 
     ITransport &m_transport;
     CScanRequestParams m_params;
+    std::string m_userName;
     Sleeper m_sleep;
     std::vector<std::string> m_headers;
     std::string m_commandPath;
