@@ -4,7 +4,7 @@ libsane-corvnet: device listing, one page per mode compared with the bytes the
 server sent, scan areas cut client-side, a feeder batch, server failures and an
 unreachable server.
 
-usage: scanimage_test.py --backend-dir DIR --source-dir DIR
+usage: scanimage_test.py --backend-dir DIR --source-dir DIR [--preload SANITIZER_RUNTIME]
 """
 
 import argparse
@@ -105,6 +105,7 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--backend-dir", required=True)
     ap.add_argument("--source-dir", required=True)
+    ap.add_argument("--preload", help="sanitizer runtime for a sanitizer build of the backend")
     args = ap.parse_args()
 
     work = tempfile.mkdtemp(prefix="corvnet-sane-")
@@ -134,6 +135,8 @@ def run_checks(args, work, sim):
         f.write("corvnet\n")
     env = dict(os.environ, SANE_CONFIG_DIR=conf, LD_LIBRARY_PATH=args.backend_dir)
     env.pop("SANE_DEBUG_CORVNET", None)
+    if args.preload:
+        env["LD_PRELOAD"] = args.preload
     device = "corvnet:" + sim.url
 
     def scanimage(*opts, timeout=120):
