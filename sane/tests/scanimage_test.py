@@ -227,6 +227,16 @@ def run_checks(args, work, sim):
             if q.get("command") == "READY_BEGIN_JOB" and str(q.get("session")) == str(job["session"])]
     check(r.returncode == 0 and len(asks) == 3 and min(b - a for a, b in zip(asks, asks[1:])) >= 0.45,
           "a recoverable result is asked again after the pause: exit %d, times %s" % (r.returncode, asks))
+    sim.scenario("--data-byte-zero", "2")
+    out = os.path.join(work, "z.pnm")
+    r = scanimage("--mode", "Gray", "--resolution", "200", "--format=pnm", "-o", out)
+    job = last_job()
+    asks = [q for q in json.loads(sim.get("/__control/requests"))
+            if q.get("command") == "GET_IMAGE" and str(q.get("session")) == str(job["session"])]
+    check(r.returncode == 0 and len(asks) == 3, "image not ready twice: exit %d, %d GET_IMAGE"
+          % (r.returncode, len(asks)))
+    if r.returncode == 0:
+        compare_pages(job, [out], None, "image not ready twice")
     failure_cases = [
         ("BEGIN_SCANPAGE=16403", "Device busy", "16403"),
         ("READY_SCANPAGE=45662", "Document feeder jammed", "45662"),
