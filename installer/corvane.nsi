@@ -53,12 +53,17 @@ InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 BrandingText "${CORV_PRODUCT} ${CORV_VERSION}"
 ShowInstDetails nevershow
 ShowUninstDetails nevershow
+; A Japanese Gothic face wider than the system's own clips two stock labels:
+; the install button's (with its access key in brackets) and the folder's
+; label on the uninstaller's first page.
+InstallButtonText "インストール"
 
 !define MUI_ABORTWARNING
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
 
+!define MUI_UNCONFIRMPAGE_TEXT_LOCATION "場所:"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !define MUI_FINISHPAGE_TEXT "$(CorvSettingsKept)"
