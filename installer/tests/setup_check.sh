@@ -44,6 +44,17 @@ state() {
 }
 # A version resource's string value, as the binary carries it.
 version_value() { strings -el "$1" | grep -A1 -x "$2" | tail -1; }
+# Add/Remove Programs' quiet command. The uninstaller runs from a copy in the
+# temporary folder (so it can delete itself), told the program folder with
+# "_?=", and the command returns at once: wait for the copy to end.
+copy_runs() { ps -eo args | grep -v grep | grep -qF "_?=$win_program"; }
+uninstall() {
+  local quiet
+  quiet=$(entry | sed -n 's/^QuietUninstallString=//p')
+  eval "wine_run $(sed 's/\\/\\\\/g' <<<"$quiet")" || fail "uninstall: exit code $?"
+  for _ in $(seq 300); do copy_runs || break; sleep 0.1; done
+  copy_runs && fail "the uninstaller still runs after 30 s"
+}
 # The refused attempt: exit code 3 and not a thing changed.
 expect_refused() {
   local before rc
@@ -134,6 +145,9 @@ holding=$!
 for _ in $(seq 100); do [ -f "$marker" ] && break; sleep 0.1; done
 [ -f "$marker" ] || fail "ds_open_holder did not open the source"
 expect_refused "while the source is open"
+before=$(state)
+uninstall
+[ "$(state)" = "$before" ] || fail "the uninstaller changed the installation while the source is open"
 rm -f "$marker"
 wait "$holding"
 
@@ -146,14 +160,7 @@ check_files "reinstalled"
 [ "$(entry)" = "$expected" ] || fail "reinstall left the entry at $(entry | grep DisplayVersion)"
 
 # ---- uninstall as Add/Remove Programs does it, with the quiet command
-quiet=$(entry | sed -n 's/^QuietUninstallString=//p')
-eval "wine_run $(sed 's/\\/\\\\/g' <<<"$quiet")" || fail "uninstall: exit code $?"
-# The uninstaller runs from a copy in the temporary folder (so it can delete
-# itself), told the program folder with "_?=", and the command returns at
-# once: wait for the copy to end.
-copy_runs() { ps -eo args | grep -v grep | grep -qF "_?=$win_program"; }
-for _ in $(seq 300); do copy_runs || break; sleep 0.1; done
-copy_runs && fail "the uninstaller still runs after 30 s"
+uninstall
 [ -n "$(entry)" ] && fail "the uninstall entry is still there"
 # What is left of the product: only the settings folder, as it was. Wine
 # itself leaves the uninstaller's temporary copy (deleted at the next start).
