@@ -132,7 +132,8 @@ for _ in 1 2 3; do
   probe=$?
   [ $probe -eq 0 ] && break
 done
-[ $probe -eq 0 ] || fail "a second corvscan.exe did not hand over to the running one ($probe)"
+[ $probe -eq 0 ] || fail "a second corvscan.exe did not hand over to the running one ($probe);
+Wine programs: $(ps -eo args | grep -i '\.exe' | grep -v grep)"
 kill -0 "$utility" 2>/dev/null || fail "the installed corvscan.exe did not stay up"
 expect_refused "while corvscan.exe runs"
 kill "$utility"
