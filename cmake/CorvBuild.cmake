@@ -3,6 +3,14 @@
 
 set(CORV_WIN32 ${WIN32})
 
+# The product's identity, written once: the binaries' version resources and
+# the installer (its Add/Remove Programs entry) take it from here.
+set(CORV_PRODUCT_NAME "Corvane QM")
+set(CORV_COMPANY "Tessaly")
+set(CORV_VERSION 7.0.0.0)
+string(REPLACE "." "," CORV_VERSION_BIN ${CORV_VERSION})
+string(REPLACE "." ", " CORV_VERSION_STR ${CORV_VERSION})
+
 add_compile_options(-Wall -Wextra)
 option(CORV_WERROR "Treat warnings as errors (the test command turns this on)" OFF)
 if(CORV_WERROR)
