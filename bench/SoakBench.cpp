@@ -7,6 +7,8 @@
 //   soak_bench OUTPUT_FOLDER PORT SHEETS RESOLUTION_CODE
 #include <windows.h>
 
+#include <psapi.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
