@@ -14,10 +14,7 @@
 #include <string>
 
 #include "ProcessFigures.h"
-#include "SourceSettingsFile.h"
-#include "TwainTestClient.h"
 #include "UtilityRun.h"
-#include "WineDsm.h"
 
 namespace {
 
@@ -56,20 +53,8 @@ int main(int argc, char **argv) {
     const int sheets = std::atoi(argv[3]);
     if (port <= 0 || sheets <= 0)
         return Fail("the port and the sheets must be numbers");
-    if (!CTwainTestClient::InstallSource())
-        return Fail("corvsrc.ds was not found beside the program");
-    CUtilityRun::LoadFilesOf({});
-    if (!CUtilityRun::InstallManager(WineDsmPath()))
-        return Fail("Wine's source manager could not be put in place");
-    SScanSetup setup;
-    setup.paperPlace = 1;
-    setup.colorMode = 0;
-    setup.resolution = std::atoi(argv[4]);
-    if (!CSourceSettingsFile(CTwainTestClient::InstalledSourcePath())
-             .Write(setup, "127.0.0.1", port))
-        return Fail("the source's settings file could not be written");
-    CUtilityRun::WriteProfile({{"Startup", "1"}, {"Gray Image Compression", "1"}});
-    CUtilityRun::ResetLog();
+    if (const char *failed = CUtilityRun::SetUpFeederScan(port, std::atoi(argv[4])))
+        return Fail(failed);
 
     CUtilityRun run;
     if (!run.Start())

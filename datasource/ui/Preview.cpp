@@ -434,10 +434,6 @@ void CPreview::OnButtonUp() {
     if (::GetCapture() == Hwnd())
         ::ReleaseCapture();
     if (drag == EDrag::Track) {
-        // The rectangle is normal from here on: its corners in order.
-        m_track =
-            RECT{std::min(m_track.left, m_track.right), std::min(m_track.top, m_track.bottom),
-                 std::max(m_track.left, m_track.right), std::max(m_track.top, m_track.bottom)};
         // A click without a drag selects nothing: the whole page again.
         if (m_selection.width == 0 || m_selection.height == 0) {
             SetSelection(SPreviewArea{});

@@ -10,10 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "SourceSettingsFile.h"
-#include "TwainTestClient.h"
 #include "UtilityRun.h"
-#include "WineDsm.h"
 
 namespace {
 
@@ -50,21 +47,8 @@ int main(int argc, char **argv) {
 
     // Our source where Wine's source manager looks, set up as a user would:
     // the server, colour at 300 dpi, A4 from the feeder.
-    if (!CTwainTestClient::InstallSource())
-        return Fail("corvsrc.ds was not found beside the program");
-    CUtilityRun::LoadFilesOf({});
-    if (!CUtilityRun::InstallManager(WineDsmPath()))
-        return Fail("Wine's source manager could not be put in place");
-    SScanSetup setup;
-    setup.paperPlace = 1;
-    setup.colorMode = 0;
-    setup.resolution = 1;
-    const CSourceSettingsFile settings(CTwainTestClient::InstalledSourcePath());
-    if (!settings.Write(setup, "127.0.0.1", port))
-        return Fail("the source's settings file could not be written");
-    // Grey and colour pages of the PDF as JPEG, as an office keeps them.
-    CUtilityRun::WriteProfile({{"Startup", "1"}, {"Gray Image Compression", "1"}});
-    CUtilityRun::ResetLog();
+    if (const char *failed = CUtilityRun::SetUpFeederScan(port, 1))
+        return Fail(failed);
 
     CUtilityRun run;
     if (!run.Start())

@@ -5,6 +5,9 @@
 #include <fstream>
 
 #include "DialogOperator.h"
+#include "SourceSettingsFile.h"
+#include "TwainTestClient.h"
+#include "WineDsm.h"
 
 namespace {
 constexpr const wchar_t *kMainTitle = L"Scan Utility";
@@ -139,6 +142,25 @@ void CUtilityRun::LoadFilesOf(const std::vector<std::wstring> &libraries) {
         ::RegSetValueExW(overrides, library.c_str(), 0, REG_SZ,
                          reinterpret_cast<const BYTE *>(value), sizeof value);
     ::RegCloseKey(overrides);
+}
+
+const char *CUtilityRun::SetUpFeederScan(int port, int resolution) {
+    if (!CTwainTestClient::InstallSource())
+        return "corvsrc.ds was not found beside the program";
+    LoadFilesOf({});
+    if (!InstallManager(WineDsmPath()))
+        return "Wine's source manager could not be put in place";
+    SScanSetup setup;
+    setup.paperPlace = 1;
+    setup.colorMode = 0;
+    setup.resolution = resolution;
+    if (!CSourceSettingsFile(CTwainTestClient::InstalledSourcePath())
+             .Write(setup, "127.0.0.1", port))
+        return "the source's settings file could not be written";
+    // Grey and colour pages of the PDF as JPEG, as an office keeps them.
+    WriteProfile({{"Startup", "1"}, {"Gray Image Compression", "1"}});
+    ResetLog();
+    return nullptr;
 }
 
 void CUtilityRun::ResetLog() {

@@ -37,6 +37,12 @@ public:
     // names; for the libraries named here (none: back to Wine's) the
     // program loads the files it finds, as Windows would.
     static void LoadFilesOf(const std::vector<std::wstring> &libraries);
+    // Our source installed for Wine's source manager and set up as an
+    // office has it: the simulator at `port`, A4 colour from the feeder at
+    // resolution code `resolution`; the utility's profile opens the source
+    // at start and keeps PDF pages as JPEG; its log emptied. Null when done,
+    // else what could not be set up.
+    static const char *SetUpFeederScan(int port, int resolution);
     // The log switched on and emptied.
     static void ResetLog();
     static std::vector<std::string> LogLines();
