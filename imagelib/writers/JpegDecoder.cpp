@@ -2,6 +2,7 @@
 
 #include "ImageError.h"
 #include "JpegInverseDct.h"
+#include "JpegLibrary.h"
 #include "JpegTables.h"
 
 #include <algorithm>
@@ -241,8 +242,12 @@ void CJpegDecoder::ReadHuffman(int length) {
 void CJpegDecoder::ReadFrame(int marker, int length) {
     if (marker >= 0xC9 && marker != kDac)
         Fail(kErrJpegArithmetic);
-    if (marker != kSof0 && marker != kSof1 && marker != kSof2 && marker != kSof3)
-        Fail(kErrJpegFrame);
+    if (marker != kSof0 && marker != kSof1 && marker != kSof2 && marker != kSof3) {
+        // Only DCT and lossless frames are read; the library has no code for
+        // a hierarchical frame, so the reader raises its own failure.
+        SetJpegLastError(kJpegErrUndefined);
+        RaiseImageError(kErrJpegImage);
+    }
     if (!m_components.empty() || length < 6)
         Fail(kErrJpegCorrupt);
     m_frame = marker;

@@ -180,7 +180,8 @@ TEST(ReaderErrors, EachFaultHasItsCode) {
              return At(jpeg, 0, {'B', 'M'});
          },
          kErrJpegNotJpeg},
-        {"jpeg hierarchical", 2, [&] { return At(jpeg, sof + 1, {0xC5}); }, kErrJpegFrame},
+        {"jpeg hierarchical", 2, [&] { return At(jpeg, sof + 1, {0xC5}); }, kErrJpegImage},
+        {"jpeg hierarchical lossless", 2, [&] { return At(jpeg, sof + 1, {0xC7}); }, kErrJpegImage},
         {"jpeg progressive page beyond the coefficient cap", 2,
          [&] {
              return At(At(jpeg, sof + 1, {0xC2}), sof + 5, {0xFF, 0xFF, 0xFF, 0xFF});
