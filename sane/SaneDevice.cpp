@@ -30,6 +30,7 @@ const SANE_Range kBrightnessRange = {-3, 3, 1};
 const SANE_Range kContrastRange = {-2, 2, 1};
 // The server refuses a custom size below this, in tenths of a millimetre.
 constexpr int32_t kMinCustomTenths = 150;
+constexpr int kReadyPollMs = 100;
 
 std::string LoginName() {
     if (const passwd *pw = getpwuid(getuid()))
@@ -303,6 +304,12 @@ SANE_Status CSaneDevice::Start() {
         m_engine = std::make_unique<CScanEngine>(
             *m_transport, RequestParams(), LoginName(),
             [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); });
+        // A server that reports "not ready" answers at once; a short pause
+        // keeps a backend that nobody watches from flooding it while the
+        // scanner warms up or is busy.
+        m_engine->SetReadyPollPause(kReadyPollMs);
+        const std::string url = m_url;
+        m_engine->KeepAliveWith([url] { return std::make_unique<CCurlTransport>(url); });
     }
     m_scanning = true;
     const EEngineStatus status = m_engine->StartPage();

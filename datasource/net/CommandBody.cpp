@@ -45,6 +45,17 @@ std::string BuildCommandHeaders(const std::string &language) {
            language + "\r\n";
 }
 
+std::vector<std::string> CommandHeaderLines(const std::string &language) {
+    const std::string block = BuildCommandHeaders(language);
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = block.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        if (end > start)
+            lines.push_back(block.substr(start, end - start));
+    }
+    return lines;
+}
+
 std::string CommandPathFromWebPath(const std::string &fileText) {
     std::string line = fileText.substr(0, fileText.find('\n'));
     if (!line.empty() && line.back() == '\r')

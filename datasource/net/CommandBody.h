@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "FormEscaper.h"
 #include "ScanRequestParams.h"
@@ -39,6 +40,8 @@ std::string BuildGetImageBody(int32_t session, int32_t startByte, int32_t requir
 // string 19 ("Japanese"). The misspelt pragma is what servers have always
 // received and is kept.
 std::string BuildCommandHeaders(const std::string &language);
+// The same block as separate lines, for transports that take them so.
+std::vector<std::string> CommandHeaderLines(const std::string &language);
 
 // Object of the path file and the command program's name after CGI_PATH.
 constexpr const char kWebPathObject[] = "CV_WebPath.txt";

@@ -174,6 +174,7 @@ def run_checks(args, work, sim):
                   "%s page %d: ImageMagick reads %s" % (what, page["number"], identify(path)))
         check(job["closed_by"] == "END_JOB" and not job["open"], "%s: job ended with END_JOB (%s)"
               % (what, job.get("closed_by")))
+        check(len(job["heartbeats"]) > 0, "%s: the job was kept alive with heartbeats" % what)
 
     # One page per mode, whole area and cut areas; the left edge of the
     # lineart cut is not on a byte boundary.

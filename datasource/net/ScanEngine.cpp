@@ -14,9 +14,6 @@ namespace {
 // not this protocol and is not kept.
 constexpr size_t kMaxTextReply = 64 * 1024;
 constexpr int kRetryPauseMs = 500;
-// A server that reports "not ready" answers at once; a short pause keeps
-// the client from flooding it while the scanner warms up or is busy.
-constexpr int kReadyPollMs = 100;
 
 // Clears the busy mark however a call leaves.
 class CBusyMark {
@@ -32,17 +29,29 @@ private:
 
 CScanEngine::CScanEngine(ITransport &transport, const CScanRequestParams &params,
                          const std::string &userName, Sleeper sleep)
-    : m_transport(transport), m_params(params), m_userName(userName), m_sleep(std::move(sleep)) {
-    const std::string block = BuildCommandHeaders("Japanese");
-    size_t start = 0;
-    for (size_t end; (end = block.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        if (end > start)
-            m_headers.push_back(block.substr(start, end - start));
-    }
-}
+    : m_transport(transport),
+      m_params(params),
+      m_userName(userName),
+      m_sleep(std::move(sleep)),
+      m_headers(CommandHeaderLines("Japanese")) {}
 
 CScanEngine::~CScanEngine() {
     EndJob();
+}
+
+void CScanEngine::KeepAliveWith(CJobHeartBeat::Connector connect, int intervalMs) {
+    m_heartbeat = std::make_unique<CJobHeartBeat>(std::move(connect), m_headers);
+    m_heartbeat->SetInterval(intervalMs);
+}
+
+void CScanEngine::StartHeartBeat() {
+    if (m_heartbeat && !m_heartbeat->IsRunning())
+        m_heartbeat->Start(m_session);
+}
+
+void CScanEngine::WaitReady() {
+    if (m_readyPollMs > 0)
+        m_sleep(m_readyPollMs);
 }
 
 bool CScanEngine::ReadText(IHttpResponse &response, std::string &text) {
@@ -217,7 +226,7 @@ EEngineStatus CScanEngine::StartPage() {
                 return Fail(EEngineError::None);
             if (m_reply.ready == 0)
                 break;
-            m_sleep(kReadyPollMs);
+            WaitReady();
         }
         m_phase = EPhase::Ready;
     }
@@ -244,13 +253,16 @@ EEngineStatus CScanEngine::StartPage() {
             return Fail(EEngineError::None);
         if (m_reply.ready == 0)
             break;
-        m_sleep(kReadyPollMs);
+        WaitReady();
     }
     m_phase = EPhase::PageReady;
     m_pixelWidth = m_reply.pixelWidth;
     m_pixelHeight = m_reply.pixelHeight;
     if (m_cancel)
         return Cancelled();
+    // The scanner may take long over the image; the server must know the
+    // client is still there.
+    StartHeartBeat();
     if (Exchange(cmd::kBeginGetImage, BuildSessionCommandBody(cmd::kBeginGetImage, m_session)) !=
         EStep::Done)
         return Fail(EEngineError::None);
@@ -286,6 +298,7 @@ EEngineStatus CScanEngine::Read(char *data, size_t size, size_t &got) {
         return EEngineStatus::Good;
     if (m_cancel)
         return Cancelled();
+    StartHeartBeat();
     if (m_left > 0) {
         const size_t want = std::min(size, static_cast<size_t>(m_left));
         const long n = m_response->Read(data, want);
@@ -338,6 +351,9 @@ void CScanEngine::EndJob() {
         default:
             break;
     }
+    // Nothing of the job may reach the server after its end.
+    if (m_heartbeat)
+        m_heartbeat->StopAndWait();
     if (m_phase != EPhase::Idle)
         Exchange(cmd::kEndJob, BuildSessionCommandBody(cmd::kEndJob, m_session), false);
     m_response.reset();

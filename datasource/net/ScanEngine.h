@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "JobHeartBeat.h"
 #include "PageGeometry.h"
 #include "ScanRequestParams.h"
 #include "ServerReply.h"
@@ -44,6 +45,15 @@ public:
     ~CScanEngine();
     CScanEngine(const CScanEngine &) = delete;
     CScanEngine &operator=(const CScanEngine &) = delete;
+
+    // Pause between a "not ready" answer and the next READY_BEGIN_JOB or
+    // READY_SCANPAGE. 0, the default, asks again at once.
+    void SetReadyPollPause(int milliseconds) { m_readyPollMs = milliseconds; }
+    // Keeps the job alive on the server with HEART_BEAT_JOB from the moment
+    // a page is ready until the job ends; connect opens the heartbeat's own
+    // connection.
+    void KeepAliveWith(CJobHeartBeat::Connector connect,
+                       int intervalMs = CJobHeartBeat::kIntervalMs);
 
     // Runs the sequence up to the open image of the next page: the job's
     // first page, or the next sheet of the feeder. NoDocs: the feeder is
@@ -82,6 +92,8 @@ private:
     EEngineStatus Cancelled();
     bool OpenImage();
     void CloseImage();
+    void WaitReady();
+    void StartHeartBeat();
 
     ITransport &m_transport;
     CScanRequestParams m_params;
@@ -99,6 +111,8 @@ private:
     int32_t m_pixelWidth = 0, m_pixelHeight = 0;
     CPageGeometry m_page;
     uint32_t m_received = 0, m_left = 0;
+    int m_readyPollMs = 0;
+    std::unique_ptr<CJobHeartBeat> m_heartbeat;
     std::atomic<bool> m_cancel{false};
     std::atomic<bool> m_busy{false};
 };
