@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "ModuleStrings_win.h"
+#include "PasswordScrambler.h"
+#include "ProfileFile_win.h"
 #include "SettingsLocator_win.h"
 
 namespace {
@@ -58,6 +60,10 @@ bool CSourceSettingsFile::Write(const SScanSetup &setup, const std::string &serv
     bool ok = true;
     for (const auto &[key, value] : settings)
         ok = ::WritePrivateProfileStringW(L"Settings", key, value.c_str(), m_path.c_str()) && ok;
+    if (!setup.password.empty())
+        ok = CProfileFile(m_path).Write("Settings", "Password",
+                                        CPasswordScrambler::Scramble(setup.password)) &&
+             ok;
     ok = ::WritePrivateProfileStringW(L"Debug", L"http port", std::to_wstring(httpPort).c_str(),
                                       m_path.c_str()) &&
          ok;

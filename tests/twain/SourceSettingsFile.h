@@ -13,6 +13,8 @@ struct SScanSetup {
     int mediumSize = 5;  // 5 = A4 portrait, 2 = custom, 0 = detected by the scanner
     double customWidthMm = 100;
     double customHeightMm = 100;
+    // The server password, which every BEGIN_JOB carries; stored scrambled.
+    std::string password;
 };
 
 class CSourceSettingsFile {

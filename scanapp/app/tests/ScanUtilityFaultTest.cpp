@@ -10,6 +10,8 @@
 #include "ScanUtilitySave.h"
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -18,6 +20,16 @@ std::string SourceLogPath() {
     char dir[MAX_PATH + 1] = {};
     ::GetTempPathA(sizeof dir, dir);
     return std::string(dir) + "corvsrc.log";
+}
+
+// The server password of the whole matrix: it goes out in every BEGIN_JOB
+// and must never reach a log. Letters and digits only, so that it is sent
+// as it stands.
+constexpr char kServerPassword[] = "Kq7MatrixSecret";
+
+std::string FileBytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 size_t SourceLogLines() {
@@ -72,6 +84,7 @@ protected:
         ::SetEnvironmentVariableW(L"PATH", (path + L";" + CORV_MRC_DIR).c_str());
         m_sheets = sheets;
         m_jobsKept = true;
+        m_serverPassword = kServerPassword;
         Start({}, colorMode, sheets);
         ::SetEnvironmentVariableW(L"PATH", path.c_str());
     }
@@ -161,7 +174,27 @@ protected:
         if (!f.box.empty() || f.cancelAfterMs >= 0) {
             EXPECT_GT(SourceLogLines(), logBefore) << "the source's log says nothing";
         }
+        ExpectPasswordSentButNeverLogged();
         ExpectKept(f, session == sessionBefore ? pagesBefore : 0);
+    }
+
+    void ExpectPasswordSentButNeverLogged() {
+        for (const CRecordedRequest &r : CSimulatorClient::Requests())
+            if (r.command == "BEGIN_JOB") {
+                EXPECT_NE(r.body.find(std::string("&X_PASSWORD=") + kServerPassword + "&"),
+                          std::string::npos)
+                    << r.body;
+            }
+        std::string wide;
+        for (const char c : std::string(kServerPassword))
+            wide += {c, '\0'};
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        for (const std::string &log : {SourceLogPath(), std::string(temp) + "corvscan.log"}) {
+            const std::string text = FileBytes(log);
+            EXPECT_EQ(text.find(kServerPassword), std::string::npos) << log;
+            EXPECT_EQ(text.find(wide), std::string::npos) << log;
+        }
     }
 
     // Only complete sheets stay, each listed for the decoder check.

@@ -78,6 +78,7 @@ protected:
         setup.paperPlace = sheets > 0 ? 1 : 0;
         setup.colorMode = colorMode;
         setup.mediumSize = 2;
+        setup.password = m_serverPassword;
         std::vector<std::string> all = scenario;
         all.insert(all.end(), {"--feeder-sheets", std::to_string(sheets > 0 ? sheets : 1)});
         Prepare(all, setup);
@@ -177,4 +178,5 @@ protected:
     int m_sessionBefore = 0;
     // Feeder jobs cancelled between sheets stay with the source.
     bool m_jobsKept = false;
+    std::string m_serverPassword;
 };
