@@ -169,6 +169,63 @@ TEST(ScanEngine, HeartBeatKeepsThePageAliveOnItsOwnConnectionUntilTheJobEnds) {
     EXPECT_GT(firstBeat, static_cast<size_t>(wire.log.rend() - ready) - 1);
 }
 
+// A program that shows what the engine tells it and cancels on demand.
+class CRecordingHost : public IEngineHost {
+public:
+    void ShowServerStatus(const CServerReply *reply) override {
+        statuses.push_back(reply ? reply->result : -1);
+    }
+    void ReadyAnswer(int32_t ready) override { readies.push_back(ready); }
+    bool UserCancelled() const override { return cancelled; }
+    void Pause(int) override { ++pauses; }
+    std::vector<int32_t> statuses, readies;
+    bool cancelled = false;
+    int pauses = 0;
+};
+
+// The steps one at a time: each moves the job only as far as the server
+// went, and leaves the clean-up of a failure to its caller.
+TEST(ScanEngine, StepsLeaveThePhaseAndTheCleanUpToTheirCaller) {
+    const std::string busy = "Y_RESULT=16403\nY_RECOVER=1\n";
+    std::map<std::string, std::deque<std::string>> s = PlatenPage(0, 2);
+    // A reply far longer than the protocol's is cut, and its keys still
+    // count.
+    s["BEGIN_JOB"] = {"Y_RESULT=0\nY_SESSION=42\nX=" + std::string(70000, 'x') + "\n"};
+    s["READY_BEGIN_JOB"] = {busy, "Y_READY=1\n", "Y_RESULT=16403\nY_RECOVER=0\n"};
+    s["CANCEL_SCANPAGE"] = {busy, busy, "Y_RESULT=0\n"};
+    CWire wire;
+    CScriptedServer server(wire, "", s);
+    CRecordingHost host;
+    CScanEngine engine(server, Grey(), "user", host);
+
+    ASSERT_EQ(engine.BeginJob(), EEngineStep::Done);
+    EXPECT_EQ(engine.Session(), 42);
+    // A refused READY_BEGIN_JOB gives the job up as ready: it is ended, not
+    // cancelled. Each answer clears the status line; the retried one shows
+    // its message first.
+    EXPECT_EQ(engine.ReadyBeginJob(), EEngineStep::Failed);
+    EXPECT_EQ(engine.Error(), EEngineError::Server);
+    EXPECT_EQ(host.statuses, (std::vector<int32_t>{16403, -1, 16403}));
+    EXPECT_TRUE(engine.JobOpen());
+    ASSERT_EQ(engine.BeginScanPage(), EEngineStep::Done);
+    ASSERT_EQ(engine.ReadyScanPage(), EEngineStep::Done);
+    EXPECT_EQ(host.readies, (std::vector<int32_t>{2, 1, 0}));
+    EXPECT_EQ(engine.PixelWidth(), 4);
+
+    // A cancel stops a cancel command's repeats only when asked to: the
+    // temporary refusal then stands as its answer.
+    host.cancelled = true;
+    EXPECT_EQ(engine.CancelScanPage(true), EEngineStep::Done);
+    EXPECT_EQ(engine.CancelScanPage(false), EEngineStep::Done);
+    EXPECT_EQ(engine.EndJob(true), EEngineStep::Done);
+    EXPECT_FALSE(engine.JobOpen());
+    EXPECT_EQ(wire.log, (std::vector<std::string>{
+                            "GET CV_WebPath.txt", "BEGIN_JOB", "READY_BEGIN_JOB", "READY_BEGIN_JOB",
+                            "READY_BEGIN_JOB", "BEGIN_SCANPAGE", "READY_SCANPAGE", "READY_SCANPAGE",
+                            "READY_SCANPAGE", "CANCEL_SCANPAGE", "CANCEL_SCANPAGE",
+                            "CANCEL_SCANPAGE", "END_JOB"}));
+}
+
 // Stands for the heartbeat's own connection; stops the beat (as a job
 // would, from another thread) once it has posted stopAfter times.
 class CBeatServer : public ITransport {
