@@ -61,6 +61,10 @@ CScanEngine::~CScanEngine() {
     CloseJob();
 }
 
+void CScanEngine::SetLanguage(const std::string &language) {
+    m_headers = CommandHeaderLines(language);
+}
+
 void CScanEngine::KeepAliveWith(CJobHeartBeat::Connector connect, int intervalMs) {
     m_heartbeat = std::make_unique<CJobHeartBeat>(std::move(connect), m_headers);
     m_heartbeat->SetInterval(intervalMs);
@@ -78,9 +82,10 @@ void CScanEngine::StopHeartBeat() {
         m_heartbeat->StopAndWait();
 }
 
-void CScanEngine::WaitReady() {
+bool CScanEngine::WaitReady() {
     if (m_readyPollMs > 0)
         m_host->Pause(m_readyPollMs);
+    return !Cancelling();
 }
 
 bool CScanEngine::ReadText(IHttpResponse &response, std::string &text) {
@@ -163,6 +168,11 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
                     break;
                 reader.Feed(&c, 1);
             }
+            if (reader.GetState() == CImageReplyReader::State::Malformed) {
+                m_transportError = "malformed image reply";
+                m_error = EEngineError::BrokenOff;
+                return EStep::Failed;
+            }
             atImage = reader.AtImageData();
         } else {
             std::string text;
@@ -198,16 +208,10 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
             case EReplyStep::Done:
                 break;
         }
-        if (image && (!atImage || m_reply.result != 0)) {
-            // Answered, but without image data: given up by a cancel, or an
-            // answer this client cannot read bytes from.
-            m_response.reset();
-            if (Cancelling())
-                return EStep::Done;
-            m_error = EEngineError::Server;
-            return EStep::Failed;
-        }
-        if (!image)
+        // An image answer without image data (given up by a cancel, or
+        // nothing this client can read bytes from) is still an answer: the
+        // caller sees that no bytes are announced.
+        if (!image || !atImage)
             m_response.reset();
         return EStep::Done;
     }
@@ -247,11 +251,9 @@ EEngineStep CScanEngine::BeginJob() {
 
 EEngineStep CScanEngine::ReadyBeginJob() {
     for (;;) {
+        const EEngineStep step = SessionCommand(cmd::kReadyBeginJob);
         if (Cancelling())
             return EEngineStep::Cancelled;
-        const EEngineStep step = SessionCommand(cmd::kReadyBeginJob);
-        if (step == EEngineStep::Cancelled)
-            return step;
         if (step != EEngineStep::Done) {
             // The server has no job waiting any more: what is left of it
             // is ended, not cancelled.
@@ -262,7 +264,8 @@ EEngineStep CScanEngine::ReadyBeginJob() {
         m_host->ShowServerStatus(nullptr);
         if (m_reply.ready == 0)
             break;
-        WaitReady();
+        if (!WaitReady())
+            return EEngineStep::Cancelled;
     }
     m_phase = EPhase::Ready;
     return EEngineStep::Done;
@@ -277,15 +280,16 @@ EEngineStep CScanEngine::BeginScanPage() {
 
 EEngineStep CScanEngine::ReadyScanPage() {
     for (;;) {
+        const EEngineStep step = SessionCommand(cmd::kReadyScanPage);
         if (Cancelling())
             return EEngineStep::Cancelled;
-        const EEngineStep step = SessionCommand(cmd::kReadyScanPage);
         if (step != EEngineStep::Done)
             return step;
         m_host->ReadyAnswer(m_reply.ready);
         if (m_reply.ready == 0)
             break;
-        WaitReady();
+        if (!WaitReady())
+            return EEngineStep::Cancelled;
     }
     m_phase = EPhase::PageReady;
     m_pixelWidth = m_reply.pixelWidth;
@@ -401,6 +405,8 @@ EEngineStatus CScanEngine::StartPage() {
             return Fail(EEngineError::None);
     }
     if (m_phase == EPhase::Begun) {
+        if (Cancelling())
+            return Cancelled();
         const EEngineStep step = ReadyBeginJob();
         if (step == EEngineStep::Cancelled)
             return Cancelled();
@@ -420,6 +426,8 @@ EEngineStatus CScanEngine::StartPage() {
         if (step != EEngineStep::Done)
             return Fail(EEngineError::None);
     }
+    if (Cancelling())
+        return Cancelled();
     switch (ReadyScanPage()) {
         case EEngineStep::Done:
             break;
@@ -446,20 +454,25 @@ EEngineStatus CScanEngine::StartPage() {
         return Fail(EEngineError::BadPage);
     switch (GetImage(page)) {
         case EEngineStep::Done:
-            return EEngineStatus::Good;
+            break;
         case EEngineStep::Cancelled:
             return Cancelled();
         default:
             return Fail(EEngineError::None);
     }
+    if (m_left == 0)
+        return Cancelling() ? Cancelled() : Fail(EEngineError::Server);
+    return EEngineStatus::Good;
 }
 
 bool CScanEngine::OpenImage() {
     m_received = 0;
     m_left = 0;
     const std::string body = BuildGetImageBody(m_session, 0, m_page.pageBytes);
-    if (Exchange(cmd::kGetImage, body) != EStep::Done || !m_response)
+    if (Exchange(cmd::kGetImage, body) != EStep::Done)
         return false;
+    if (!m_response)
+        return true;
     const uint32_t announced = m_reply.dataByte > 0 ? static_cast<uint32_t>(m_reply.dataByte) : 0;
     m_left = std::min(announced, static_cast<uint32_t>(m_page.pageBytes));
     return true;

@@ -80,6 +80,8 @@ public:
     // connection.
     void KeepAliveWith(CJobHeartBeat::Connector connect,
                        int intervalMs = CJobHeartBeat::kIntervalMs);
+    // The X-VELT-Language header of every command; "Japanese" unless set.
+    void SetLanguage(const std::string &language);
     // BEGIN_JOB's X_PASSWORD; empty unless set.
     void SetPassword(const std::string &password) { m_password = password; }
 
@@ -109,7 +111,8 @@ public:
     // sheets). Each step decides from the server's replies whether to ask
     // again, and moves the job's phase on only as far as the server went;
     // a failure leaves the phase for the caller to clean up, except where
-    // noted. Cancelled: the user gave up while the command was repeated.
+    // noted. Cancelled: the user gave up while the command ran or was
+    // repeated; the waits see it after each answer, even a ready one.
     //
     // BEGIN_JOB; Y_SCAN_AUTHENTIC=1 fails with AuthAtDevice.
     EEngineStep BeginJob();
@@ -123,7 +126,8 @@ public:
     // BEGIN_GET_IMAGE, with the heartbeat running from before it.
     EEngineStep BeginGetImage();
     // GET_IMAGE for page; Done leaves the image stream open with
-    // ImageBytesLeft() bytes announced (at most the page's).
+    // ImageBytesLeft() bytes announced (at most the page's), none when the
+    // answer carried no image data.
     EEngineStep GetImage(const CPageGeometry &page);
     // The next bytes of the open image stream: Done with got 0 when the
     // announced bytes are all read. Failed when the connection broke.
@@ -170,7 +174,8 @@ private:
     EEngineStatus Fail(EEngineError error);
     EEngineStatus Cancelled();
     bool OpenImage();
-    void WaitReady();
+    // The pause before asking again whether ready; false once cancelled.
+    bool WaitReady();
 
     ITransport &m_transport;
     CScanRequestParams m_params;
