@@ -27,8 +27,9 @@ struct CWire {
 
 class CCannedResponse : public IHttpResponse {
 public:
-    explicit CCannedResponse(std::string text) : m_text(std::move(text)) {}
-    long Status() const override { return 200; }
+    explicit CCannedResponse(std::string text, long status = 200)
+        : m_text(std::move(text)), m_status(status) {}
+    long Status() const override { return m_status; }
     long Read(char *data, size_t size) override {
         const size_t n = std::min(size, m_text.size() - m_at);
         std::memcpy(data, m_text.data() + m_at, n);
@@ -39,6 +40,7 @@ public:
 
 private:
     std::string m_text;
+    long m_status;
     size_t m_at = 0;
     std::string m_error;
 };
@@ -68,6 +70,9 @@ public:
         std::string reply = replies.empty() ? "Y_RESULT=0\n" : replies.front();
         if (replies.size() > 1)
             replies.pop_front();
+        // "HTTP n" in place of a reply: an answer with that status.
+        if (reply.rfind("HTTP ", 0) == 0)
+            return std::make_unique<CCannedResponse>(std::string(), std::stol(reply.substr(5)));
         return std::make_unique<CCannedResponse>(reply);
     }
 
@@ -224,6 +229,21 @@ TEST(ScanEngine, StepsLeaveThePhaseAndTheCleanUpToTheirCaller) {
                             "READY_BEGIN_JOB", "BEGIN_SCANPAGE", "READY_SCANPAGE", "READY_SCANPAGE",
                             "READY_SCANPAGE", "CANCEL_SCANPAGE", "CANCEL_SCANPAGE",
                             "CANCEL_SCANPAGE", "END_JOB"}));
+}
+
+// A failure ends the job on the server at once, and what is told of it is
+// the failed command's, not the clean-up's.
+TEST(ScanEngine, FailureEndsTheJobAndKeepsItsOwnAnswer) {
+    std::map<std::string, std::deque<std::string>> s = PlatenPage(0, 0);
+    s["BEGIN_SCANPAGE"] = {"HTTP 500"};
+    CWire wire;
+    CScriptedServer server(wire, "", s);
+    CScanEngine engine(server, Grey(), "user", [](int) {});
+    EXPECT_EQ(engine.StartPage(), EEngineStatus::Failed);
+    EXPECT_EQ(engine.Error(), EEngineError::HttpStatus);
+    EXPECT_EQ(engine.LastHttpStatus(), 500);
+    EXPECT_FALSE(engine.JobOpen());
+    EXPECT_EQ(wire.log.back(), "END_JOB");
 }
 
 // Stands for the heartbeat's own connection; stops the beat (as a job
