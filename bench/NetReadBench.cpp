@@ -97,10 +97,7 @@ int main(int argc, char **argv) {
         CPageGeometry page;
         ComputePageGeometry(job.ColourMode(), job.PixelWidth(), job.PixelHeight(), job.RowSize(),
                             page);
-        const std::string body = BuildGetImageBody(job.SessionId(), 0, page.pageBytes);
-        CScannerHttpSession &session = job.Session();
-        while (session.GetImage(body) == EPoll::Pending)
-            WaitForSingleObject(session.DoneEvent(), 50);
+        job.Engine().GetImage(page);
         expected = static_cast<uint64_t>(page.pageBytes);
         std::vector<char> big(1 << 20);
         for (;;) {

@@ -367,7 +367,7 @@ void CSaneDevice::Cancel() {
         m_engine->RequestCancel();
         return;
     }
-    m_engine->EndJob();
+    m_engine->CloseJob();
     m_scanning = false;
     m_cropper.reset();
 }

@@ -115,22 +115,6 @@ int CHttpSessionThread::ReadSome(char *buffer, DWORD size) {
     return static_cast<int>(got);
 }
 
-bool CHttpSessionThread::ReadLine(std::string &line, size_t maxBytes) {
-    line.clear();
-    char c;
-    while (line.size() < maxBytes) {
-        int n = ReadSome(&c, 1);
-        if (n < 0)
-            return false;
-        if (n == 0 || c == '\n')
-            break;
-        line += c;
-    }
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return true;
-}
-
 EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
     got = 0;
     if (!m_readerRunning) {

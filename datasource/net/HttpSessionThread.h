@@ -45,8 +45,6 @@ public:
     // Reads the response of the open request on the calling thread.
     // Returns bytes read, 0 at the end, -1 on a transport error.
     int ReadSome(char *buffer, DWORD size);
-    // Reads one text line (without the line end), at most maxBytes long.
-    bool ReadLine(std::string &line, size_t maxBytes);
 
     // Streaming reader of image bytes: the first call starts the reader
     // thread for `size` bytes; later calls report Pending until that chunk

@@ -13,7 +13,6 @@ namespace {
 // Replies other than image data are a few short lines; anything longer is
 // not this protocol and is not kept.
 constexpr size_t kMaxTextReply = 64 * 1024;
-constexpr int kRetryPauseMs = 500;
 
 // Clears the busy mark however a call leaves.
 class CBusyMark {
@@ -27,16 +26,43 @@ private:
 
 }  // namespace
 
+// The host of a program with nothing to show: sleeps through pauses, and
+// knows of no cancel but the engine's own flag.
+class CScanEngine::CSleeperHost : public IEngineHost {
+public:
+    explicit CSleeperHost(Sleeper sleep) : m_sleep(std::move(sleep)) {}
+    void ShowServerStatus(const CServerReply *) override {}
+    void ReadyAnswer(int32_t) override {}
+    bool UserCancelled() const override { return false; }
+    void Pause(int milliseconds) override { m_sleep(milliseconds); }
+
+private:
+    Sleeper m_sleep;
+};
+
 CScanEngine::CScanEngine(ITransport &transport, const CScanRequestParams &params,
                          const std::string &userName, Sleeper sleep)
     : m_transport(transport),
       m_params(params),
       m_userName(userName),
-      m_sleep(std::move(sleep)),
+      m_ownHost(std::make_unique<CSleeperHost>(std::move(sleep))),
+      m_host(m_ownHost.get()),
+      m_headers(CommandHeaderLines("Japanese")) {}
+
+CScanEngine::CScanEngine(ITransport &transport, const CScanRequestParams &params,
+                         const std::string &userName, IEngineHost &host)
+    : m_transport(transport),
+      m_params(params),
+      m_userName(userName),
+      m_host(&host),
       m_headers(CommandHeaderLines("Japanese")) {}
 
 CScanEngine::~CScanEngine() {
-    EndJob();
+    CloseJob();
+}
+
+void CScanEngine::SetLanguage(const std::string &language) {
+    m_headers = CommandHeaderLines(language);
 }
 
 void CScanEngine::KeepAliveWith(CJobHeartBeat::Connector connect, int intervalMs) {
@@ -49,9 +75,17 @@ void CScanEngine::StartHeartBeat() {
         m_heartbeat->Start(m_session);
 }
 
-void CScanEngine::WaitReady() {
+void CScanEngine::StopHeartBeat() {
+    // Nothing of the job may reach the server after the caller's next
+    // command.
+    if (m_heartbeat)
+        m_heartbeat->StopAndWait();
+}
+
+bool CScanEngine::WaitReady() {
     if (m_readyPollMs > 0)
-        m_sleep(m_readyPollMs);
+        m_host->Pause(m_readyPollMs);
+    return !Cancelling();
 }
 
 bool CScanEngine::ReadText(IHttpResponse &response, std::string &text) {
@@ -65,8 +99,10 @@ bool CScanEngine::ReadText(IHttpResponse &response, std::string &text) {
         if (n == 0)
             return true;
         if (text.size() + static_cast<size_t>(n) > kMaxTextReply) {
-            m_transportError = "reply too long";
-            return false;
+            // The rest is not this protocol; what came before it still
+            // holds the reply's keys.
+            text.append(chunk, kMaxTextReply - text.size());
+            return true;
         }
         text.append(chunk, static_cast<size_t>(n));
     }
@@ -76,6 +112,7 @@ bool CScanEngine::DiscoverPath() {
     std::unique_ptr<IHttpResponse> r =
         m_transport.Send(kWebPathObject, nullptr, {}, m_transportError);
     if (!r) {
+        m_httpStatus = 0;
         m_error = EEngineError::Transport;
         return false;
     }
@@ -109,6 +146,7 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
             return EStep::Failed;
         m_response = m_transport.Send(m_commandPath, &body, m_headers, m_transportError);
         if (!m_response) {
+            m_httpStatus = 0;
             m_error = EEngineError::Transport;
             return EStep::Failed;
         }
@@ -130,6 +168,11 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
                     break;
                 reader.Feed(&c, 1);
             }
+            if (reader.GetState() == CImageReplyReader::State::Malformed) {
+                m_transportError = "malformed image reply";
+                m_error = EEngineError::BrokenOff;
+                return EStep::Failed;
+            }
             atImage = reader.AtImageData();
         } else {
             std::string text;
@@ -139,14 +182,19 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
             }
             ParseReplyText(text, m_reply, command);
         }
-        const bool cancelled = honourCancel && m_cancel;
-        CReplyDecision d =
-            DecideAfterReply(command, m_reply, static_cast<uint32_t>(m_httpStatus), cancelled);
+        CReplyDecision d = DecideAfterReply(command, m_reply, static_cast<uint32_t>(m_httpStatus),
+                                            honourCancel && Cancelling());
+        if (d.showStatus)
+            m_host->ShowServerStatus(&m_reply);
         if (d.pause) {
-            m_sleep(kRetryPauseMs);
+            m_host->Pause(m_retryPauseMs);
+            // Decided again: the user may have given up during the pause.
             d = DecideAfterReply(command, m_reply, static_cast<uint32_t>(m_httpStatus),
-                                 honourCancel && m_cancel);
+                                 honourCancel && Cancelling());
         }
+        // The image's status line is over once its answer is in.
+        if (image && d.step != EReplyStep::Retry)
+            m_host->ShowServerStatus(nullptr);
         switch (d.step) {
             case EReplyStep::Retry:
                 continue;
@@ -160,20 +208,162 @@ CScanEngine::EStep CScanEngine::Exchange(const char *command, const std::string 
             case EReplyStep::Done:
                 break;
         }
-        if (image && (!atImage || m_reply.result != 0)) {
-            // Answered, but without image data: given up by a cancel, or an
-            // answer this client cannot read bytes from.
-            m_response.reset();
-            if (m_cancel)
-                return EStep::Done;
-            m_error = EEngineError::Server;
-            return EStep::Failed;
-        }
-        if (!image)
+        // An image answer without image data (given up by a cancel, or
+        // nothing this client can read bytes from) is still an answer: the
+        // caller sees that no bytes are announced.
+        if (!image || !atImage)
             m_response.reset();
         return EStep::Done;
     }
 }
+
+EEngineStep CScanEngine::SessionCommand(const char *command, bool honourCancel) {
+    switch (Exchange(command, BuildSessionCommandBody(command, m_session), honourCancel)) {
+        case EStep::Done:
+            return EEngineStep::Done;
+        case EStep::FeederEmpty:
+            return EEngineStep::FeederEmpty;
+        case EStep::Failed:
+            break;
+    }
+    return honourCancel && Cancelling() ? EEngineStep::Cancelled : EEngineStep::Failed;
+}
+
+// ---- The steps -------------------------------------------------------------
+
+EEngineStep CScanEngine::BeginJob() {
+    m_reply = CServerReply{};
+    const std::string body =
+        BuildBeginJobBody(m_params, FormatClientSystemText(QueryOsVersion()), m_userName,
+                          m_password, CLeadByteTable::SystemCodePage());
+    const EStep step = Exchange(cmd::kBeginJob, body);
+    // The device's own log-on wins over whatever else the answer says.
+    if (m_reply.scanAuthentic == 1) {
+        m_error = EEngineError::AuthAtDevice;
+        return EEngineStep::Failed;
+    }
+    if (step != EStep::Done)
+        return Cancelling() ? EEngineStep::Cancelled : EEngineStep::Failed;
+    m_session = m_reply.session;
+    m_phase = EPhase::Begun;
+    return EEngineStep::Done;
+}
+
+EEngineStep CScanEngine::ReadyBeginJob() {
+    for (;;) {
+        const EEngineStep step = SessionCommand(cmd::kReadyBeginJob);
+        if (Cancelling())
+            return EEngineStep::Cancelled;
+        if (step != EEngineStep::Done) {
+            // The server has no job waiting any more: what is left of it
+            // is ended, not cancelled.
+            m_phase = EPhase::Ready;
+            StopHeartBeat();
+            return EEngineStep::Failed;
+        }
+        m_host->ShowServerStatus(nullptr);
+        if (m_reply.ready == 0)
+            break;
+        if (!WaitReady())
+            return EEngineStep::Cancelled;
+    }
+    m_phase = EPhase::Ready;
+    return EEngineStep::Done;
+}
+
+EEngineStep CScanEngine::BeginScanPage() {
+    const EEngineStep step = SessionCommand(cmd::kBeginScanPage);
+    if (step == EEngineStep::Done)
+        m_phase = EPhase::PageBegun;
+    return step;
+}
+
+EEngineStep CScanEngine::ReadyScanPage() {
+    for (;;) {
+        const EEngineStep step = SessionCommand(cmd::kReadyScanPage);
+        if (Cancelling())
+            return EEngineStep::Cancelled;
+        if (step != EEngineStep::Done)
+            return step;
+        m_host->ReadyAnswer(m_reply.ready);
+        if (m_reply.ready == 0)
+            break;
+        if (!WaitReady())
+            return EEngineStep::Cancelled;
+    }
+    m_phase = EPhase::PageReady;
+    m_pixelWidth = m_reply.pixelWidth;
+    m_pixelHeight = m_reply.pixelHeight;
+    return EEngineStep::Done;
+}
+
+EEngineStep CScanEngine::BeginGetImage() {
+    // The scanner may take long over the image; the server must know the
+    // client is still there.
+    StartHeartBeat();
+    const EEngineStep step = SessionCommand(cmd::kBeginGetImage);
+    if (step != EEngineStep::Done)
+        return step;
+    m_phase = EPhase::ImageOpen;
+    StartHeartBeat();
+    return step;
+}
+
+EEngineStep CScanEngine::GetImage(const CPageGeometry &page) {
+    m_page = page;
+    return OpenImage() ? EEngineStep::Done
+                       : (Cancelling() ? EEngineStep::Cancelled : EEngineStep::Failed);
+}
+
+EEngineStep CScanEngine::ReadImage(char *data, size_t size, size_t &got) {
+    got = 0;
+    if (m_left == 0 || !m_response)
+        return EEngineStep::Done;
+    const long n = m_response->Read(data, std::min(size, static_cast<size_t>(m_left)));
+    if (n < 0) {
+        m_transportError = m_response->Error();
+        m_error = EEngineError::BrokenOff;
+        return EEngineStep::Failed;
+    }
+    got = static_cast<size_t>(n);
+    m_left -= static_cast<uint32_t>(n);
+    m_received += static_cast<uint32_t>(n);
+    return EEngineStep::Done;
+}
+
+EEngineStep CScanEngine::CancelBeginJob(bool honourCancel) {
+    const EEngineStep step = SessionCommand(cmd::kCancelBeginJob, honourCancel);
+    if (step == EEngineStep::Done)
+        m_phase = EPhase::Idle;
+    return step;
+}
+
+EEngineStep CScanEngine::CancelScanPage(bool honourCancel) {
+    const EEngineStep step = SessionCommand(cmd::kCancelScanPage, honourCancel);
+    if (step == EEngineStep::Done)
+        m_phase = EPhase::Ready;
+    return step;
+}
+
+EEngineStep CScanEngine::CancelGetImage(bool honourCancel) {
+    CloseImage();
+    const EEngineStep step = SessionCommand(cmd::kCancelGetImage, honourCancel);
+    if (step == EEngineStep::Done) {
+        StartHeartBeat();
+        m_phase = EPhase::PageReady;
+    }
+    return step;
+}
+
+EEngineStep CScanEngine::EndJob(bool honourCancel) {
+    StopHeartBeat();
+    CloseImage();
+    const EEngineStep step = SessionCommand(cmd::kEndJob, honourCancel);
+    m_phase = EPhase::Idle;
+    return step;
+}
+
+// ---- The whole page at once ------------------------------------------------
 
 EEngineStatus CScanEngine::Fail(EEngineError error) {
     if (error != EEngineError::None)
@@ -181,16 +371,18 @@ EEngineStatus CScanEngine::Fail(EEngineError error) {
     const EEngineError kept = m_error;
     const CServerReply reply = m_reply;
     const std::string transportError = m_transportError;
-    EndJob();
+    const long httpStatus = m_httpStatus;
+    CloseJob();
     // The error of the command that failed, not of the clean-up.
     m_error = kept;
     m_reply = reply;
     m_transportError = transportError;
+    m_httpStatus = httpStatus;
     return EEngineStatus::Failed;
 }
 
 EEngineStatus CScanEngine::Cancelled() {
-    EndJob();
+    CloseJob();
     return EEngineStatus::Cancelled;
 }
 
@@ -201,77 +393,75 @@ EEngineStatus CScanEngine::StartPage() {
     if (m_phase == EPhase::ImageOpen || m_phase == EPhase::PageReady) {
         // A page that was not read to its end: nothing of the job is left
         // in a known state.
-        EndJob();
+        CloseJob();
     }
-    if (m_cancel)
+    if (Cancelling())
         return Cancelled();
     if (m_phase == EPhase::Idle) {
-        m_reply = CServerReply{};
-        const std::string body =
-            BuildBeginJobBody(m_params, FormatClientSystemText(QueryOsVersion()), m_userName,
-                              std::string(), CLeadByteTable::SystemCodePage());
-        if (Exchange(cmd::kBeginJob, body) != EStep::Done)
+        const EEngineStep step = BeginJob();
+        if (step == EEngineStep::Cancelled)
+            return Cancelled();
+        if (step != EEngineStep::Done)
             return Fail(EEngineError::None);
-        if (m_reply.scanAuthentic == 1)
-            return Fail(EEngineError::AuthAtDevice);
-        m_session = m_reply.session;
-        m_phase = EPhase::Begun;
     }
     if (m_phase == EPhase::Begun) {
-        for (;;) {
-            if (m_cancel)
-                return Cancelled();
-            if (Exchange(cmd::kReadyBeginJob,
-                         BuildSessionCommandBody(cmd::kReadyBeginJob, m_session)) != EStep::Done)
-                return Fail(EEngineError::None);
-            if (m_reply.ready == 0)
-                break;
-            WaitReady();
+        if (Cancelling())
+            return Cancelled();
+        const EEngineStep step = ReadyBeginJob();
+        if (step == EEngineStep::Cancelled)
+            return Cancelled();
+        if (step != EEngineStep::Done) {
+            // Ended here with the rest of the job: the server may still
+            // hold it as begun.
+            m_phase = EPhase::Begun;
+            return Fail(EEngineError::None);
         }
-        m_phase = EPhase::Ready;
     }
     if (m_phase == EPhase::Ready) {
-        if (m_cancel)
+        if (Cancelling())
             return Cancelled();
-        if (Exchange(cmd::kBeginScanPage,
-                     BuildSessionCommandBody(cmd::kBeginScanPage, m_session)) != EStep::Done)
+        const EEngineStep step = BeginScanPage();
+        if (step == EEngineStep::Cancelled)
+            return Cancelled();
+        if (step != EEngineStep::Done)
             return Fail(EEngineError::None);
-        m_phase = EPhase::PageBegun;
     }
-    for (;;) {
-        if (m_cancel)
-            return Cancelled();
-        const EStep step =
-            Exchange(cmd::kReadyScanPage, BuildSessionCommandBody(cmd::kReadyScanPage, m_session));
-        if (step == EStep::FeederEmpty) {
+    if (Cancelling())
+        return Cancelled();
+    switch (ReadyScanPage()) {
+        case EEngineStep::Done:
+            break;
+        case EEngineStep::FeederEmpty:
             // The server's answer to the sheet after the last one.
             m_phase = EPhase::Ready;
-            EndJob();
+            CloseJob();
             return EEngineStatus::NoDocs;
-        }
-        if (step != EStep::Done)
+        case EEngineStep::Cancelled:
+            return Cancelled();
+        case EEngineStep::Failed:
             return Fail(EEngineError::None);
-        if (m_reply.ready == 0)
-            break;
-        WaitReady();
     }
-    m_phase = EPhase::PageReady;
-    m_pixelWidth = m_reply.pixelWidth;
-    m_pixelHeight = m_reply.pixelHeight;
-    if (m_cancel)
+    if (Cancelling())
         return Cancelled();
-    // The scanner may take long over the image; the server must know the
-    // client is still there.
-    StartHeartBeat();
-    if (Exchange(cmd::kBeginGetImage, BuildSessionCommandBody(cmd::kBeginGetImage, m_session)) !=
-        EStep::Done)
+    const EEngineStep step = BeginGetImage();
+    if (step == EEngineStep::Cancelled)
+        return Cancelled();
+    if (step != EEngineStep::Done)
         return Fail(EEngineError::None);
-    m_phase = EPhase::ImageOpen;
+    CPageGeometry page;
     if (!ComputePageGeometry(m_params.ColorMode, m_pixelWidth, m_pixelHeight, m_reply.rowBytes,
-                             m_page))
+                             page))
         return Fail(EEngineError::BadPage);
-    if (!OpenImage())
-        return m_cancel ? Cancelled() : Fail(EEngineError::None);
+    switch (GetImage(page)) {
+        case EEngineStep::Done:
+            break;
+        case EEngineStep::Cancelled:
+            return Cancelled();
+        default:
+            return Fail(EEngineError::None);
+    }
+    if (m_left == 0)
+        return Cancelling() ? Cancelled() : Fail(EEngineError::Server);
     return EEngineStatus::Good;
 }
 
@@ -279,8 +469,10 @@ bool CScanEngine::OpenImage() {
     m_received = 0;
     m_left = 0;
     const std::string body = BuildGetImageBody(m_session, 0, m_page.pageBytes);
-    if (Exchange(cmd::kGetImage, body) != EStep::Done || !m_response)
+    if (Exchange(cmd::kGetImage, body) != EStep::Done)
         return false;
+    if (!m_response)
+        return true;
     const uint32_t announced = m_reply.dataByte > 0 ? static_cast<uint32_t>(m_reply.dataByte) : 0;
     m_left = std::min(announced, static_cast<uint32_t>(m_page.pageBytes));
     return true;
@@ -296,21 +488,14 @@ EEngineStatus CScanEngine::Read(char *data, size_t size, size_t &got) {
     got = 0;
     if (m_phase != EPhase::ImageOpen)
         return EEngineStatus::Good;
-    if (m_cancel)
+    if (Cancelling())
         return Cancelled();
     StartHeartBeat();
     if (m_left > 0) {
-        const size_t want = std::min(size, static_cast<size_t>(m_left));
-        const long n = m_response->Read(data, want);
-        if (n < 0) {
-            m_transportError = m_response->Error();
+        if (ReadImage(data, size, got) != EEngineStep::Done)
             return Fail(EEngineError::BrokenOff);
-        }
-        if (n == 0)
+        if (got == 0)
             return Fail(EEngineError::ShortData);
-        got = static_cast<size_t>(n);
-        m_left -= static_cast<uint32_t>(n);
-        m_received += static_cast<uint32_t>(n);
         if (m_left > 0)
             return EEngineStatus::Good;
     }
@@ -320,42 +505,32 @@ EEngineStatus CScanEngine::Read(char *data, size_t size, size_t &got) {
         return Fail(EEngineError::ShortData);
     }
     m_phase = EPhase::PageReady;
-    if (m_params.PaperPlace == 0) {
-        EndJob();
-    } else {
-        // The next sheet is awaited with READY_SCANPAGE alone.
-        m_phase = EPhase::PageBegun;
-    }
+    if (m_params.PaperPlace == 0)
+        CloseJob();
+    else
+        AwaitNextSheet();
     return EEngineStatus::Good;
 }
 
-void CScanEngine::EndJob() {
+void CScanEngine::CloseJob() {
     CloseImage();
     // The cancel commands run to their answer even after a cancel.
     switch (m_phase) {
         case EPhase::Begun:
-            if (Exchange(cmd::kCancelBeginJob,
-                         BuildSessionCommandBody(cmd::kCancelBeginJob, m_session),
-                         false) == EStep::Done) {
-                m_phase = EPhase::Idle;
-            }
+            CancelBeginJob(false);
             break;
         case EPhase::PageBegun:
-            Exchange(cmd::kCancelScanPage, BuildSessionCommandBody(cmd::kCancelScanPage, m_session),
-                     false);
+            SessionCommand(cmd::kCancelScanPage, false);
             break;
         case EPhase::ImageOpen:
-            Exchange(cmd::kCancelGetImage, BuildSessionCommandBody(cmd::kCancelGetImage, m_session),
-                     false);
+            SessionCommand(cmd::kCancelGetImage, false);
             break;
         default:
             break;
     }
-    // Nothing of the job may reach the server after its end.
-    if (m_heartbeat)
-        m_heartbeat->StopAndWait();
+    StopHeartBeat();
     if (m_phase != EPhase::Idle)
-        Exchange(cmd::kEndJob, BuildSessionCommandBody(cmd::kEndJob, m_session), false);
+        EndJob(false);
     m_response.reset();
     m_phase = EPhase::Idle;
     m_cancel = false;

@@ -66,15 +66,16 @@ CScanJob::~CScanJob() {
         EndJob();
     m_progress.reset();
     m_cancelDlg.reset();
-    m_session.reset();
+    m_engine.reset();
+    m_transport.reset();
     m_heartbeat.reset();
 }
 
 void CScanJob::SetTimings(DWORD retryPauseMs, DWORD heartbeatMs) {
     m_retryPause = retryPauseMs;
     m_heartbeatInterval = heartbeatMs;
-    if (m_session)
-        m_session->SetRetryPause(retryPauseMs);
+    if (m_engine)
+        m_engine->SetRetryPause(static_cast<int>(retryPauseMs));
     if (m_heartbeat)
         m_heartbeat->SetInterval(heartbeatMs);
 }
@@ -119,6 +120,20 @@ void CScanJob::ShowServerStatus(const CServerReply *reply) {
     m_progress->SetStatus(reply ? ChooseStatusLine(*reply, m_strings) : std::wstring());
 }
 
+void CScanJob::ReadyAnswer(int32_t ready) {
+    if (ready == 2) {
+        m_operatorWait = true;
+        if (HasProgressDialog()) {
+            m_progress->SetStoppedLook(true);
+            m_progress->Repaint();
+        }
+        return;
+    }
+    if (m_operatorWait && HasProgressDialog())
+        m_progress->SetStoppedLook(false);
+    m_operatorWait = false;
+}
+
 void CScanJob::PumpOne() {
     MSG msg;
     if (!PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
@@ -129,30 +144,49 @@ void CScanJob::PumpOne() {
     DispatchMessageW(&msg);
 }
 
+void CScanJob::WaitOnce(HANDLE event) {
+    // Sleep until the worker answers or a window message arrives, rather
+    // than spinning; then take at most one message, so Cancel is live.
+    if (HasProgressDialog()) {
+        MsgWaitForMultipleObjects(event ? 1 : 0, &event, FALSE, kPollSliceMs, QS_ALLINPUT);
+        PumpOne();
+    } else if (event) {
+        WaitForSingleObject(event, kPollSliceMs);
+    } else {
+        Sleep(kPollSliceMs);
+    }
+}
+
+void CScanJob::Pause(int milliseconds) {
+    // Window messages (Cancel among them) are handled throughout the
+    // pause, and a cancel ends it at once.
+    const DWORD start = GetTickCount();
+    while (!UserCancelled() && GetTickCount() - start < static_cast<DWORD>(milliseconds))
+        WaitOnce(nullptr);
+}
+
 EPoll CScanJob::Poll(const std::function<EPoll()> &step) {
     for (;;) {
         EPoll r = step();
         if (r != EPoll::Pending)
             return r;
-        // Sleep until the worker answers or a window message arrives, rather
-        // than spinning; then take at most one message, so Cancel is live.
-        HANDLE done = m_session->DoneEvent();
-        if (HasProgressDialog()) {
-            MsgWaitForMultipleObjects(1, &done, FALSE, kPollSliceMs, QS_ALLINPUT);
-            PumpOne();
-        } else {
-            WaitForSingleObject(done, kPollSliceMs);
-        }
+        WaitOnce(m_transport->Session().DoneEvent());
     }
 }
 
-EPoll CScanJob::RunCommand(const char *command) {
-    const std::string body = BuildSessionCommandBody(command, m_sessionId);
-    return Poll([&] { return m_session->Command(command, body); });
+bool CScanJob::Succeeded(EEngineStep step, const char *command) const {
+    if (step == EEngineStep::Done)
+        return true;
+    // The request bodies are never logged: BEGIN_JOB carries the password.
+    const CServerReply &reply = m_engine->LastReply();
+    WriteLog("CScanJob, %s: %s (HTTP %ld, error %lu, Y_RESULT %d, Y_STATUS %d)", command,
+             UserCancelled() ? "cancelled by the user" : "failed", m_engine->LastHttpStatus(),
+             static_cast<unsigned long>(m_transport->ErrorCode()), reply.result, reply.status);
+    return false;
 }
 
 int32_t CScanJob::FailResult() const {
-    return m_session && m_session->LastStatus() == 200 ? JOB_SERVER_ERROR : JOB_COMM_ERROR;
+    return m_engine && m_engine->LastHttpStatus() == 200 ? JOB_SERVER_ERROR : JOB_COMM_ERROR;
 }
 
 void CScanJob::Fail() {
@@ -179,7 +213,8 @@ bool CScanJob::SetUpSession() {
         m_heartbeat->Stop();
         m_heartbeat.reset();
     }
-    m_session.reset();
+    m_engine.reset();
+    m_transport.reset();
     const CServerSettings &srv = m_host.Server();
     CHttpConnectParams p;
     p.agent = "VELT-TWAIN(Ver3.0)";
@@ -194,12 +229,15 @@ bool CScanJob::SetUpSession() {
         p.proxyPassword = srv.Password;
     }
     const std::string language = CAnsiText::FromWide(m_strings.Load(IDS_LANGUAGE_HEADER));
-    m_session =
-        std::make_unique<CScannerHttpSession>(static_cast<CSessionOwner &>(*this), language);
-    m_session->SetRetryPause(m_retryPause);
+    m_transport = std::make_unique<CSessionTransport>([this](HANDLE done) { WaitOnce(done); });
+    m_engine = std::make_unique<CScanEngine>(*m_transport, m_host.RequestParams(m_prescan),
+                                             LogonName(), static_cast<IEngineHost &>(*this));
+    m_engine->SetLanguage(language);
+    m_engine->SetPassword(srv.Password);
+    m_engine->SetRetryPause(static_cast<int>(m_retryPause));
     m_heartbeat = std::make_unique<CHeartBeatHttpSession>(p, language);
     m_heartbeat->SetInterval(m_heartbeatInterval);
-    return m_session->Connect(p);
+    return m_transport->Connect(p);
 }
 
 // ---- advance -------------------------------------------------------------------
@@ -228,7 +266,7 @@ int32_t CScanJob::Advance() {
 
     // A new connection at every scan start; the pages of a feeder job that
     // is already running go on in the session they began in.
-    if (!m_session || m_phase == JOB_IDLE) {
+    if (!m_engine || m_phase == JOB_IDLE) {
         if (!SetUpSession()) {
             m_result = JOB_COMM_ERROR;
             return m_result;
@@ -239,7 +277,7 @@ int32_t CScanJob::Advance() {
     if (m_phase == JOB_BEGUN && !WaitJobReady())
         return m_result;
     if (m_phase == JOB_READY) {
-        if (RunCommand(cmd::kBeginScanPage) != EPoll::Done) {
+        if (!Succeeded(m_engine->BeginScanPage(), cmd::kBeginScanPage)) {
             Fail();
             return m_result;
         }
@@ -253,22 +291,17 @@ int32_t CScanJob::Advance() {
 }
 
 bool CScanJob::BeginJob() {
-    const CServerSettings &srv = m_host.Server();
-    const std::string body =
-        BuildBeginJobBody(m_host.RequestParams(m_prescan), FormatClientSystemText(QueryOsVersion()),
-                          LogonName(), srv.Password, CLeadByteTable::SystemCodePage());
-    m_session->LastReply().scanAuthentic = 0;
-    const EPoll r = Poll([&] { return m_session->Command(cmd::kBeginJob, body); });
-    if (m_session->LastReply().scanAuthentic == 1) {
+    const EEngineStep step = m_engine->BeginJob();
+    if (m_engine->LastReply().scanAuthentic == 1) {
         CloseProgressDialog();
         m_result = JOB_AUTH_AT_DEVICE;
         return false;
     }
-    if (r != EPoll::Done) {
+    if (!Succeeded(step, cmd::kBeginJob)) {
         Fail();
         return false;
     }
-    m_sessionId = m_session->LastReply().session;
+    m_sessionId = m_engine->Session();
     m_phase = JOB_BEGUN;
     WriteLog("BEGIN_JOB session %d", m_sessionId);
     return true;
@@ -285,80 +318,56 @@ bool CScanJob::CancelWhileWaiting(bool (CScanJob::*cancel)(), bool refusalShown)
 }
 
 bool CScanJob::WaitJobReady() {
-    for (;;) {
-        const EPoll r = RunCommand(cmd::kReadyBeginJob);
-        if (m_result == JOB_CANCELLED)
-            return CancelWhileWaiting(&CScanJob::CancelBeginJob, true);
-        if (r != EPoll::Done) {
-            CloseProgressDialog();
-            m_phase = JOB_READY;
-            StopHeartbeat();
-            m_result = FailResult();
-            return false;
-        }
-        if (m_session->LastStatus() == 200)
-            ShowServerStatus(nullptr);
-        if (m_session->LastReply().ready == 0) {
-            m_phase = JOB_READY;
-            return true;
-        }
+    const EEngineStep step = m_engine->ReadyBeginJob();
+    if (m_result == JOB_CANCELLED)
+        return CancelWhileWaiting(&CScanJob::CancelBeginJob, true);
+    if (!Succeeded(step, cmd::kReadyBeginJob)) {
+        CloseProgressDialog();
+        m_phase = JOB_READY;
+        StopHeartbeat();
+        m_result = FailResult();
+        return false;
     }
+    m_phase = JOB_READY;
+    return true;
 }
 
 bool CScanJob::WaitPageReady() {
-    bool operatorWait = false;
-    for (;;) {
-        const EPoll r = RunCommand(cmd::kReadyScanPage);
-        if (m_result == JOB_CANCELLED)
-            return CancelWhileWaiting(&CScanJob::CancelScanPage, false);
-        if (r != EPoll::Done) {
-            Fail();
-            return false;
-        }
-        const CServerReply &reply = m_session->LastReply();
-        if (reply.ready == 2) {
-            operatorWait = true;
-            if (HasProgressDialog()) {
-                m_progress->SetStoppedLook(true);
-                m_progress->Repaint();
-            }
-            continue;
-        }
-        if (reply.ready != 0) {
-            if (operatorWait && HasProgressDialog())
-                m_progress->SetStoppedLook(false);
-            operatorWait = false;
-            continue;
-        }
-        if (operatorWait && HasProgressDialog())
-            m_progress->SetStoppedLook(false);
-        ++m_pages;
-        if (HasProgressDialog()) {
-            m_progress->SetPage(m_pageSource != 0 ? m_pages : 0);
-            m_progress->SetProgress(0, 0);
-        }
-        ModulePageSize() = CModulePageSize{reply.pixelWidth, reply.pixelHeight};
-        const int32_t size = m_host.Settings().InputMediumSize;
-        if (size == CDocumentSizes::kAutoDetect || size == CDocumentSizes::kCustom) {
-            m_pixelWidth = reply.pixelWidth;
-            m_pixelHeight = reply.pixelHeight;
-        }
-        m_imageRequested = false;
-        m_phase = PAGE_READY;
-        return true;
+    m_operatorWait = false;
+    const EEngineStep step = m_engine->ReadyScanPage();
+    if (m_result == JOB_CANCELLED)
+        return CancelWhileWaiting(&CScanJob::CancelScanPage, false);
+    if (!Succeeded(step, cmd::kReadyScanPage)) {
+        Fail();
+        return false;
     }
+    const CServerReply &reply = m_engine->LastReply();
+    ++m_pages;
+    if (HasProgressDialog()) {
+        m_progress->SetPage(m_pageSource != 0 ? m_pages : 0);
+        m_progress->SetProgress(0, 0);
+    }
+    ModulePageSize() = CModulePageSize{reply.pixelWidth, reply.pixelHeight};
+    const int32_t size = m_host.Settings().InputMediumSize;
+    if (size == CDocumentSizes::kAutoDetect || size == CDocumentSizes::kCustom) {
+        m_pixelWidth = reply.pixelWidth;
+        m_pixelHeight = reply.pixelHeight;
+    }
+    m_imageRequested = false;
+    m_phase = PAGE_READY;
+    return true;
 }
 
 bool CScanJob::OpenImage() {
     StartHeartbeat();
     m_pixelWidth = ModulePageSize().width;
     m_pixelHeight = ModulePageSize().height;
-    if (RunCommand(cmd::kBeginGetImage) != EPoll::Done) {
+    if (!Succeeded(m_engine->BeginGetImage(), cmd::kBeginGetImage)) {
         Fail();
-        m_session->CloseRequest();
+        m_engine->CloseImage();
         return false;
     }
-    m_rowSize = m_session->LastReply().rowBytes;
+    m_rowSize = m_engine->RowBytes();
     m_bytesReceived = 0;
     m_imageRequested = true;
     // Known before the first read, for the memory transfer's buffer sizes;
@@ -377,26 +386,23 @@ bool CScanJob::OpenImageRequest() {
     // The server's numbers decide the sizes of everything that follows: an
     // impossible page is refused here as a communication error.
     if (!ComputePageGeometry(m_colourMode, m_pixelWidth, m_pixelHeight, m_rowSize, m_geometry)) {
-        m_session->CloseRequest();
+        m_engine->CloseImage();
         CloseProgressDialog();
         m_host.ShowMessage(m_strings.Load(IDS_DATA_COUNT_MISMATCH),
                            MB_SYSTEMMODAL | MB_ICONEXCLAMATION);
         m_result = JOB_COMM_ERROR;
         return false;
     }
-    const std::string body = BuildGetImageBody(m_sessionId, 0, m_geometry.pageBytes);
-    const EPoll r = Poll([&] { return m_session->GetImage(body); });
-    if (r != EPoll::Done) {
-        m_session->CloseRequest();
+    if (!Succeeded(m_engine->GetImage(m_geometry), cmd::kGetImage)) {
+        m_engine->CloseImage();
         Fail();
         return false;
     }
     if (m_result != JOB_OK) {
-        m_session->CloseRequest();
+        m_engine->CloseImage();
         return false;
     }
-    const int32_t available = m_session->AvailableBytes();
-    m_bytesLeft = std::clamp(available, 0, m_geometry.pageBytes - m_bytesReceived);
+    m_bytesLeft = static_cast<int32_t>(m_engine->ImageBytesLeft());
     m_imageOpen = true;
     if (HasProgressDialog())
         m_progress->SetProgress(0, static_cast<uint32_t>(m_bytesLeft));
@@ -419,8 +425,7 @@ bool CScanJob::Read(char *buffer, uint32_t &size) {
     if (m_result != JOB_OK) {
         WriteLog("CScanJob::Read(), the image stopped after %d of %d bytes: result %d",
                  m_bytesReceived, m_geometry.pageBytes, m_result);
-        m_session->StopReader();
-        m_session->CloseRequest();
+        m_engine->CloseImage();
         m_imageOpen = false;
         return true;
     }
@@ -430,7 +435,7 @@ bool CScanJob::Read(char *buffer, uint32_t &size) {
         r = Poll([&] {
             if (m_result != JOB_OK)
                 return EPoll::Failed;
-            return m_session->ReadChunk(buffer, chunk, got);
+            return m_transport->Session().ReadChunk(buffer, chunk, got);
         });
     }
     if (r == EPoll::Failed) {
@@ -439,8 +444,8 @@ bool CScanJob::Read(char *buffer, uint32_t &size) {
         // rows it already has.
         WriteLog("CScanJob::Read(), the image broke off after %d of %d bytes (error %lu)",
                  m_bytesReceived, m_geometry.pageBytes,
-                 static_cast<unsigned long>(m_session->TransportError()));
-        m_session->CloseRequest();
+                 static_cast<unsigned long>(m_transport->ErrorCode()));
+        m_engine->CloseImage();
         m_imageOpen = false;
         if (m_result == JOB_OK) {
             CloseProgressDialog();
@@ -458,14 +463,13 @@ bool CScanJob::Read(char *buffer, uint32_t &size) {
             return false;
         // The stream ended before the announced byte count.
         m_result = JOB_SERVER_ERROR;
-        m_session->LastReply().result = 0x8000;
+        m_engine->LastReply().result = 0x8000;
     }
     return FinishPage();
 }
 
 bool CScanJob::FinishPage() {
-    m_session->StopReader();
-    m_session->CloseRequest();
+    m_engine->CloseImage();
     m_imageOpen = false;
     if (m_bytesReceived != m_geometry.pageBytes && m_result == JOB_OK) {
         WriteLog("CScanJob::FinishPage(), %d bytes received of the %d announced", m_bytesReceived,
@@ -541,7 +545,7 @@ bool CScanJob::MorePages() {
         return false;
     if (m_phase != PAGE_BEGUN)
         return true;
-    if (!m_session)
+    if (!m_engine)
         return false;
     if (WaitPageReady())
         return true;
@@ -553,9 +557,9 @@ bool CScanJob::MorePages() {
 }
 
 bool CScanJob::CancelBeginJob() {
-    const EPoll r = RunCommand(cmd::kCancelBeginJob);
+    const bool done = Succeeded(m_engine->CancelBeginJob(true), cmd::kCancelBeginJob);
     m_cancelDlg.reset();
-    if (r != EPoll::Done) {
+    if (!done) {
         m_result = FailResult();
         return false;
     }
@@ -568,9 +572,9 @@ bool CScanJob::CancelScanPage() {
         m_cancelDlg.reset();
         return false;
     }
-    const EPoll r = RunCommand(cmd::kCancelScanPage);
+    const bool done = Succeeded(m_engine->CancelScanPage(true), cmd::kCancelScanPage);
     m_cancelDlg.reset();
-    if (r != EPoll::Done) {
+    if (!done) {
         m_result = FailResult();
         return false;
     }
@@ -584,11 +588,10 @@ bool CScanJob::ImageUnfinished() const {
 
 bool CScanJob::CancelGetImage(bool evenAfterCommError) {
     CloseProgressDialog();
-    if ((m_result == JOB_COMM_ERROR && !evenAfterCommError) || !m_session)
+    if ((m_result == JOB_COMM_ERROR && !evenAfterCommError) || !m_engine)
         return false;
-    m_session->CloseRequest();
     m_imageOpen = false;
-    if (RunCommand(cmd::kCancelGetImage) != EPoll::Done) {
+    if (!Succeeded(m_engine->CancelGetImage(true), cmd::kCancelGetImage)) {
         m_result = FailResult();
         return false;
     }
@@ -602,9 +605,8 @@ bool CScanJob::EndJob() {
     if (m_heartbeat)
         m_heartbeat->StopAndWait();
     bool ok = true;
-    if (m_session) {
-        m_session->CloseRequest();
-        if (RunCommand(cmd::kEndJob) != EPoll::Done) {
+    if (m_engine) {
+        if (!Succeeded(m_engine->EndJob(true), cmd::kEndJob)) {
             m_result = FailResult();
             ok = false;
         } else if (IsWindows95()) {
@@ -619,9 +621,9 @@ bool CScanJob::EndJob() {
 void CScanJob::ShowError() {
     CErrorBoxInput in;
     in.jobResult = m_result;
-    if (m_session) {
-        in.transportError = m_session->TransportError();
-        in.reply = m_session->LastReply();
+    if (m_engine) {
+        in.transportError = m_transport->ErrorCode();
+        in.reply = m_engine->LastReply();
     }
     const std::wstring text = ChooseErrorBoxText(in, m_strings);
     if (!text.empty())

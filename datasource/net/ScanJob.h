@@ -1,8 +1,10 @@
 // One scan run on the server for one scan start of the data source: opens
 // a session, waits until the scanner is free, scans page after page (one
 // from the platen, or every sheet of the feeder), streams each page's rows
-// and ends the session. Runs on the application's thread as polled steps
-// with window messages pumped in between, so Cancel stays live.
+// and ends the session. The commands and the decisions on their replies
+// are the scan engine's; the job keeps the dialogs, the results and the
+// transfers' reads. Runs on the application's thread: every request, pause
+// and read takes the window messages one at a time, so Cancel stays live.
 //
 //   JOB_IDLE --BEGIN_JOB--> JOB_BEGUN --READY_BEGIN_JOB(ready)--> JOB_READY
 //      ^                                                            |
@@ -24,8 +26,9 @@
 #include "JobHost.h"
 #include "ModuleStrings_win.h"
 #include "PageGeometry.h"
-#include "ScannerHttpSession.h"
+#include "ScanEngine.h"
 #include "ServerMessages.h"
+#include "SessionTransport.h"
 
 enum EJobPhase : int32_t {
     JOB_IDLE = 1,
@@ -43,7 +46,7 @@ struct CModulePageSize {
 };
 CModulePageSize &ModulePageSize();
 
-class CScanJob : private CSessionOwner {
+class CScanJob : private IEngineHost {
 public:
     // How long one poll waits for the network before pumping again.
     static constexpr DWORD kPollSliceMs = 50;
@@ -96,18 +99,24 @@ public:
     void MarkEnding() { m_ending = true; }
 
     // For the benchmark's raw reference read.
-    CScannerHttpSession &Session() { return *m_session; }
+    CScanEngine &Engine() { return *m_engine; }
+    CHttpSessionThread &Session() { return m_transport->Session(); }
     // Test hooks: shorter pauses and heartbeat interval.
     void SetTimings(DWORD retryPauseMs, DWORD heartbeatMs);
 
 private:
-    // CSessionOwner
+    // IEngineHost
     void ShowServerStatus(const CServerReply *reply) override;
+    void ReadyAnswer(int32_t ready) override;
     bool UserCancelled() const override { return m_result == JOB_CANCELLED; }
+    void Pause(int milliseconds) override;
 
     bool SetUpSession();
+    // One wait of a poll: for the event, or a window message.
+    void WaitOnce(HANDLE event);
     EPoll Poll(const std::function<EPoll()> &step);
-    EPoll RunCommand(const char *command);
+    // True when the step is done; a failure is logged.
+    bool Succeeded(EEngineStep step, const char *command) const;
     int32_t FailResult() const;
     void Fail();
     void PumpOne();
@@ -138,7 +147,8 @@ private:
     CModuleStrings m_strings;
     std::unique_ptr<IJobProgress> m_progress;
     std::unique_ptr<ICancelNotice> m_cancelDlg;
-    std::unique_ptr<CScannerHttpSession> m_session;
+    std::unique_ptr<CSessionTransport> m_transport;
+    std::unique_ptr<CScanEngine> m_engine;
     std::unique_ptr<CHeartBeatHttpSession> m_heartbeat;
 
     int32_t m_bytesLeft = 0;
@@ -159,7 +169,9 @@ private:
     int32_t m_pages = 0;
     bool m_imageOpen = false;
     bool m_imageRequested = false;
+    // The scanner waits for its operator (the dialog shows it stopped).
+    bool m_operatorWait = false;
     CPageGeometry m_geometry;
-    DWORD m_retryPause = CScannerHttpSession::kRetryPauseMs;
+    DWORD m_retryPause = CScanEngine::kRetryPauseMs;
     DWORD m_heartbeatInterval = CHeartBeatHttpSession::kIntervalMs;
 };

@@ -27,8 +27,9 @@ struct CWire {
 
 class CCannedResponse : public IHttpResponse {
 public:
-    explicit CCannedResponse(std::string text) : m_text(std::move(text)) {}
-    long Status() const override { return 200; }
+    explicit CCannedResponse(std::string text, long status = 200)
+        : m_text(std::move(text)), m_status(status) {}
+    long Status() const override { return m_status; }
     long Read(char *data, size_t size) override {
         const size_t n = std::min(size, m_text.size() - m_at);
         std::memcpy(data, m_text.data() + m_at, n);
@@ -39,6 +40,7 @@ public:
 
 private:
     std::string m_text;
+    long m_status;
     size_t m_at = 0;
     std::string m_error;
 };
@@ -68,6 +70,9 @@ public:
         std::string reply = replies.empty() ? "Y_RESULT=0\n" : replies.front();
         if (replies.size() > 1)
             replies.pop_front();
+        // "HTTP n" in place of a reply: an answer with that status.
+        if (reply.rfind("HTTP ", 0) == 0)
+            return std::make_unique<CCannedResponse>(std::string(), std::stol(reply.substr(5)));
         return std::make_unique<CCannedResponse>(reply);
     }
 
@@ -167,6 +172,78 @@ TEST(ScanEngine, HeartBeatKeepsThePageAliveOnItsOwnConnectionUntilTheJobEnds) {
     EXPECT_LT(firstBeat, endJob);
     const auto ready = std::find(wire.log.rbegin(), wire.log.rend(), "READY_SCANPAGE");
     EXPECT_GT(firstBeat, static_cast<size_t>(wire.log.rend() - ready) - 1);
+}
+
+// A program that shows what the engine tells it and cancels on demand.
+class CRecordingHost : public IEngineHost {
+public:
+    void ShowServerStatus(const CServerReply *reply) override {
+        statuses.push_back(reply ? reply->result : -1);
+    }
+    void ReadyAnswer(int32_t ready) override { readies.push_back(ready); }
+    bool UserCancelled() const override { return cancelled; }
+    void Pause(int) override { ++pauses; }
+    std::vector<int32_t> statuses, readies;
+    bool cancelled = false;
+    int pauses = 0;
+};
+
+// The steps one at a time: each moves the job only as far as the server
+// went, and leaves the clean-up of a failure to its caller.
+TEST(ScanEngine, StepsLeaveThePhaseAndTheCleanUpToTheirCaller) {
+    const std::string busy = "Y_RESULT=16403\nY_RECOVER=1\n";
+    std::map<std::string, std::deque<std::string>> s = PlatenPage(0, 2);
+    // A reply far longer than the protocol's is cut, and its keys still
+    // count.
+    s["BEGIN_JOB"] = {"Y_RESULT=0\nY_SESSION=42\nX=" + std::string(70000, 'x') + "\n"};
+    s["READY_BEGIN_JOB"] = {busy, "Y_READY=1\n", "Y_RESULT=16403\nY_RECOVER=0\n"};
+    s["CANCEL_SCANPAGE"] = {busy, busy, "Y_RESULT=0\n"};
+    CWire wire;
+    CScriptedServer server(wire, "", s);
+    CRecordingHost host;
+    CScanEngine engine(server, Grey(), "user", host);
+
+    ASSERT_EQ(engine.BeginJob(), EEngineStep::Done);
+    EXPECT_EQ(engine.Session(), 42);
+    // A refused READY_BEGIN_JOB gives the job up as ready: it is ended, not
+    // cancelled. Each answer clears the status line; the retried one shows
+    // its message first.
+    EXPECT_EQ(engine.ReadyBeginJob(), EEngineStep::Failed);
+    EXPECT_EQ(engine.Error(), EEngineError::Server);
+    EXPECT_EQ(host.statuses, (std::vector<int32_t>{16403, -1, 16403}));
+    EXPECT_TRUE(engine.JobOpen());
+    ASSERT_EQ(engine.BeginScanPage(), EEngineStep::Done);
+    ASSERT_EQ(engine.ReadyScanPage(), EEngineStep::Done);
+    EXPECT_EQ(host.readies, (std::vector<int32_t>{2, 1, 0}));
+    EXPECT_EQ(engine.PixelWidth(), 4);
+
+    // A cancel stops a cancel command's repeats only when asked to: the
+    // temporary refusal then stands as its answer.
+    host.cancelled = true;
+    EXPECT_EQ(engine.CancelScanPage(true), EEngineStep::Done);
+    EXPECT_EQ(engine.CancelScanPage(false), EEngineStep::Done);
+    EXPECT_EQ(engine.EndJob(true), EEngineStep::Done);
+    EXPECT_FALSE(engine.JobOpen());
+    EXPECT_EQ(wire.log, (std::vector<std::string>{
+                            "GET CV_WebPath.txt", "BEGIN_JOB", "READY_BEGIN_JOB", "READY_BEGIN_JOB",
+                            "READY_BEGIN_JOB", "BEGIN_SCANPAGE", "READY_SCANPAGE", "READY_SCANPAGE",
+                            "READY_SCANPAGE", "CANCEL_SCANPAGE", "CANCEL_SCANPAGE",
+                            "CANCEL_SCANPAGE", "END_JOB"}));
+}
+
+// A failure ends the job on the server at once, and what is told of it is
+// the failed command's, not the clean-up's.
+TEST(ScanEngine, FailureEndsTheJobAndKeepsItsOwnAnswer) {
+    std::map<std::string, std::deque<std::string>> s = PlatenPage(0, 0);
+    s["BEGIN_SCANPAGE"] = {"HTTP 500"};
+    CWire wire;
+    CScriptedServer server(wire, "", s);
+    CScanEngine engine(server, Grey(), "user", [](int) {});
+    EXPECT_EQ(engine.StartPage(), EEngineStatus::Failed);
+    EXPECT_EQ(engine.Error(), EEngineError::HttpStatus);
+    EXPECT_EQ(engine.LastHttpStatus(), 500);
+    EXPECT_FALSE(engine.JobOpen());
+    EXPECT_EQ(wire.log.back(), "END_JOB");
 }
 
 // Stands for the heartbeat's own connection; stops the beat (as a job

@@ -1,24 +1,29 @@
-// The command session against the scan server simulator, through WinINet:
-// what the server sees byte for byte, and the retry, failure and streaming
-// rules of every exchange.
+// The scan engine's commands against the scan server simulator, through
+// the data source's WinINet session: what the server sees byte for byte,
+// and the retry, failure and streaming rules of every exchange.
+#include "ClientSystemText.h"
 #include "CommandBody.h"
 #include "HeartBeatHttpSession.h"
-#include "ScannerHttpSession.h"
+#include "ScanEngine.h"
+#include "SessionTransport.h"
 #include "SimulatorClient.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-class CRecordingOwner : public CSessionOwner {
+class CRecordingHost : public IEngineHost {
 public:
     void ShowServerStatus(const CServerReply *reply) override {
         statuses.push_back(reply ? reply->result : 0);
     }
+    void ReadyAnswer(int32_t) override {}
     bool UserCancelled() const override { return cancelled; }
+    void Pause(int milliseconds) override { Sleep(static_cast<DWORD>(milliseconds)); }
     std::vector<int32_t> statuses;
     bool cancelled = false;
 };
@@ -33,19 +38,6 @@ CHttpConnectParams Params() {
     return p;
 }
 
-// Polls until the exchange has an answer, as the job does between its
-// window messages.
-template <typename F>
-EPoll Finish(CHttpSessionThread &s, F poll) {
-    for (int i = 0; i < 200000; ++i) {
-        EPoll r = poll();
-        if (r != EPoll::Pending)
-            return r;
-        WaitForSingleObject(s.DoneEvent(), 50);
-    }
-    return EPoll::Pending;
-}
-
 CScanRequestParams A4Colour300() {
     CScanRequestParams f;
     f.ColorMode = 0;
@@ -55,48 +47,70 @@ CScanRequestParams A4Colour300() {
     return f;
 }
 
+int Sent(const char *command) {
+    int n = 0;
+    for (const auto &r : CSimulatorClient::Requests())
+        n += r.command == command;
+    return n;
+}
+
 class ScannerSession : public ::testing::Test {
 protected:
-    void SetUpScenario(const std::vector<std::string> &args) {
+    void SetUpScenario(const std::vector<std::string> &args, const std::string &user = "user") {
+        engine.reset();
         ASSERT_NE(CSimulatorClient::Port(), 0) << "simulator not running";
         ASSERT_TRUE(CSimulatorClient::SetScenario(args));
-        session.SetRetryPause(20);
-        ASSERT_TRUE(session.Connect(Params()));
-    }
-    EPoll Run(const char *command, const std::string &body) {
-        return Finish(session, [&] { return session.Command(command, body); });
-    }
-    std::string Body(const char *command) { return BuildSessionCommandBody(command, sessionId); }
-    static std::string BeginBody() {
-        return BuildBeginJobBody(A4Colour300(), "WinNT(5.1.2600)", "user", "",
-                                 CLeadByteTable::CodePage932());
+        ASSERT_TRUE(transport.Connect(Params()));
+        engine = std::make_unique<CScanEngine>(transport, A4Colour300(), user, host);
+        engine->SetRetryPause(20);
     }
     void BeginJob() {
-        ASSERT_EQ(Run(cmd::kBeginJob, BeginBody()), EPoll::Done);
-        sessionId = session.LastReply().session;
-        ASSERT_GT(sessionId, 0);
+        ASSERT_EQ(engine->BeginJob(), EEngineStep::Done);
+        ASSERT_GT(engine->Session(), 0);
     }
     // BEGIN_JOB through BEGIN_GET_IMAGE of one page.
     void OpenImage() {
         BeginJob();
-        ASSERT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
-        ASSERT_EQ(Run(cmd::kBeginScanPage, Body(cmd::kBeginScanPage)), EPoll::Done);
-        ASSERT_EQ(Run(cmd::kReadyScanPage, Body(cmd::kReadyScanPage)), EPoll::Done);
-        ASSERT_EQ(Run(cmd::kBeginGetImage, Body(cmd::kBeginGetImage)), EPoll::Done);
+        ASSERT_EQ(engine->ReadyBeginJob(), EEngineStep::Done);
+        ASSERT_EQ(engine->BeginScanPage(), EEngineStep::Done);
+        ASSERT_EQ(engine->ReadyScanPage(), EEngineStep::Done);
+        ASSERT_EQ(engine->BeginGetImage(), EEngineStep::Done);
+    }
+    // GET_IMAGE for a page of one row of the answer's row size.
+    EEngineStep GetImage() {
+        CPageGeometry page;
+        page.bytesPerRow = page.pageBytes = engine->RowBytes();
+        return engine->GetImage(page);
+    }
+    // The image's bytes as the job reads them, in the sizes given in turn.
+    std::string ReadImage(const std::vector<DWORD> &sizes) {
+        std::string got;
+        std::vector<char> buf(65536);
+        CHttpSessionThread &s = transport.Session();
+        for (size_t i = 0;; ++i) {
+            DWORD n = 0;
+            const DWORD size = sizes[i % sizes.size()];
+            EPoll r;
+            while ((r = s.ReadChunk(buf.data(), size, n)) == EPoll::Pending)
+                WaitForSingleObject(s.DoneEvent(), 50);
+            if (r != EPoll::Done || n == 0)
+                break;
+            got.append(buf.data(), n);
+        }
+        engine->CloseImage();
+        return got;
     }
 
-    CRecordingOwner owner;
-    CScannerHttpSession session{owner, "Japanese"};
-    int32_t sessionId = 0;
+    CRecordingHost host;
+    CSessionTransport transport{[](HANDLE done) { WaitForSingleObject(done, 50); }};
+    std::unique_ptr<CScanEngine> engine;
 };
 
 TEST_F(ScannerSession, DiscoversThePathAndSendsExactBytes) {
-    SetUpScenario({"--cgi-path", "/cgi/"});
-    std::string body = BuildBeginJobBody(A4Colour300(), "WinNTService Pack 2(5.1.2600)", "a&b c",
-                                         "\x83\x41pw", CLeadByteTable::CodePage932());
-    ASSERT_EQ(Run(cmd::kBeginJob, body), EPoll::Done);
-    EXPECT_EQ(session.CommandPath(), "/cgi/scanner.dll");
-    EXPECT_GT(session.LastReply().session, 0);
+    SetUpScenario({"--cgi-path", "/cgi/"}, "a&b c");
+    engine->SetPassword("\x83\x41pw");
+    ASSERT_EQ(engine->BeginJob(), EEngineStep::Done);
+    EXPECT_GT(engine->Session(), 0);
 
     auto reqs = CSimulatorClient::Requests();
     ASSERT_EQ(reqs.size(), 2u);
@@ -104,8 +118,11 @@ TEST_F(ScannerSession, DiscoversThePathAndSendsExactBytes) {
     EXPECT_EQ(reqs[0].path, "/CV_WebPath.txt");
     EXPECT_EQ(reqs[1].method, "POST");
     EXPECT_EQ(reqs[1].path, "/cgi/scanner.dll");
+    const std::string body =
+        BuildBeginJobBody(A4Colour300(), FormatClientSystemText(QueryOsVersion()), "a&b c",
+                          "\x83\x41pw", CLeadByteTable::SystemCodePage());
     EXPECT_EQ(reqs[1].body, body);
-    EXPECT_NE(body.find("X_USERNAME=a%26b c&X_PASSWORD=%83%41pw&"), std::string::npos);
+    EXPECT_NE(body.find("X_USERNAME=a%26b c&X_PASSWORD=%83"), std::string::npos);
     const std::string &head = reqs[1].headRaw;
     EXPECT_NE(head.find("Content-Type: application/x-www-form-urlencoded\r\n"), std::string::npos)
         << head;
@@ -118,9 +135,9 @@ TEST_F(ScannerSession, DiscoversThePathAndSendsExactBytes) {
 
 TEST_F(ScannerSession, MissingCgiPathFailsAndIsRetriedNextTime) {
     SetUpScenario({"--no-cgi-path"});
-    EXPECT_EQ(Run(cmd::kEndJob, Body(cmd::kEndJob)), EPoll::Failed);
-    EXPECT_EQ(session.CommandPath(), "");
-    EXPECT_EQ(Run(cmd::kEndJob, Body(cmd::kEndJob)), EPoll::Failed);
+    EXPECT_EQ(engine->EndJob(false), EEngineStep::Failed);
+    EXPECT_EQ(engine->Error(), EEngineError::NoCommandPath);
+    EXPECT_EQ(engine->EndJob(false), EEngineStep::Failed);
     auto reqs = CSimulatorClient::Requests();
     ASSERT_EQ(reqs.size(), 2u);
     EXPECT_EQ(reqs[1].path, "/CV_WebPath.txt");
@@ -129,27 +146,26 @@ TEST_F(ScannerSession, MissingCgiPathFailsAndIsRetriedNextTime) {
 TEST_F(ScannerSession, RecoverableResultIsRepeatedUntilItClears) {
     SetUpScenario({"--result", "READY_BEGIN_JOB=16401:recover=1:times=3"});
     BeginJob();
-    EXPECT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
-    EXPECT_EQ(owner.statuses, (std::vector<int32_t>{16401, 16401, 16401}));
-    int ready = 0;
-    for (const auto &r : CSimulatorClient::Requests())
-        ready += r.command == cmd::kReadyBeginJob;
-    EXPECT_EQ(ready, 4);
+    EXPECT_EQ(engine->ReadyBeginJob(), EEngineStep::Done);
+    // Shown while repeated, cleared by the answer.
+    EXPECT_EQ(host.statuses, (std::vector<int32_t>{16401, 16401, 16401, 0}));
+    EXPECT_EQ(Sent(cmd::kReadyBeginJob), 4);
 }
 
-TEST_F(ScannerSession, CancelDuringRetryEndsWithTheRecoverableAnswerAsSuccess) {
+TEST_F(ScannerSession, CancelDuringRetryEndsWithTheRecoverableAnswer) {
     SetUpScenario({"--result", "READY_BEGIN_JOB=16401:recover=1:times=0"});
     BeginJob();
-    owner.cancelled = true;
-    EXPECT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
-    EXPECT_EQ(session.LastReply().result, 16401);
-    EXPECT_EQ(owner.statuses.size(), 1u);
+    host.cancelled = true;
+    EXPECT_EQ(engine->ReadyBeginJob(), EEngineStep::Cancelled);
+    EXPECT_EQ(engine->LastReply().result, 16401);
+    EXPECT_EQ(host.statuses.size(), 1u);
+    EXPECT_EQ(Sent(cmd::kReadyBeginJob), 1);
 }
 
 TEST_F(ScannerSession, FailuresOfEveryKind) {
     struct Case {
         std::vector<std::string> scenario;
-        DWORD status;
+        long status;
         bool transport;
         int32_t result;
     } cases[] = {
@@ -159,111 +175,78 @@ TEST_F(ScannerSession, FailuresOfEveryKind) {
     };
     for (const Case &c : cases) {
         SetUpScenario(c.scenario);
-        EXPECT_EQ(Run(cmd::kBeginJob, BeginBody()), EPoll::Failed) << c.scenario[1];
-        EXPECT_EQ(session.LastStatus(), c.status) << c.scenario[1];
-        EXPECT_EQ(session.TransportError() != 0, c.transport) << c.scenario[1];
-        EXPECT_EQ(session.LastReply().result, c.result) << c.scenario[1];
-        EXPECT_FALSE(session.IsBusy());
+        EXPECT_EQ(engine->BeginJob(), EEngineStep::Failed) << c.scenario[1];
+        EXPECT_EQ(engine->LastHttpStatus(), c.status) << c.scenario[1];
+        EXPECT_EQ(transport.ErrorCode() != 0, c.transport) << c.scenario[1];
+        EXPECT_EQ(engine->LastReply().result, c.result) << c.scenario[1];
+        EXPECT_FALSE(transport.Session().IsBusy());
     }
 }
 
 TEST_F(ScannerSession, DroppedPathFileIsATransportError) {
     SetUpScenario({"--drop-at", "CV_WebPath.txt:times=0"});
-    EXPECT_EQ(Run(cmd::kEndJob, Body(cmd::kEndJob)), EPoll::Failed);
-    EXPECT_NE(session.TransportError(), 0u);
-    EXPECT_EQ(session.CommandPath(), "");
+    EXPECT_EQ(engine->EndJob(false), EEngineStep::Failed);
+    EXPECT_NE(transport.ErrorCode(), 0u);
+    EXPECT_EQ(engine->Error(), EEngineError::Transport);
 }
 
 TEST_F(ScannerSession, FeederEmptyFailsWithoutStatusOrRetry) {
     SetUpScenario({"--result", "READY_SCANPAGE=16409:recover=1"});
     BeginJob();
-    ASSERT_EQ(Run(cmd::kReadyBeginJob, Body(cmd::kReadyBeginJob)), EPoll::Done);
-    ASSERT_EQ(Run(cmd::kBeginScanPage, Body(cmd::kBeginScanPage)), EPoll::Done);
-    EXPECT_EQ(Run(cmd::kReadyScanPage, Body(cmd::kReadyScanPage)), EPoll::Failed);
-    EXPECT_EQ(session.LastReply().result, 16409);
-    EXPECT_TRUE(owner.statuses.empty());
+    ASSERT_EQ(engine->ReadyBeginJob(), EEngineStep::Done);
+    ASSERT_EQ(engine->BeginScanPage(), EEngineStep::Done);
+    host.statuses.clear();
+    EXPECT_EQ(engine->ReadyScanPage(), EEngineStep::FeederEmpty);
+    EXPECT_EQ(engine->LastReply().result, 16409);
+    EXPECT_TRUE(host.statuses.empty());
+    EXPECT_EQ(Sent(cmd::kReadyScanPage), 1);
 }
 
 TEST_F(ScannerSession, StreamsAWholePageByteForByte) {
     SetUpScenario({"--data-byte-zero", "2"});
     OpenImage();
-    const int32_t w = session.LastReply().pixelWidth;
-    const int32_t rowBytes = session.LastReply().rowBytes;
+    const int32_t rowBytes = engine->RowBytes();
     ASSERT_GT(rowBytes, 0);
-    std::string body = BuildGetImageBody(sessionId, 0, rowBytes);
-    ASSERT_EQ(Finish(session, [&] { return session.GetImage(body); }), EPoll::Done);
-    ASSERT_EQ(session.AvailableBytes(), rowBytes);
-    (void)w;
-
-    std::string got;
-    std::vector<char> buf(65536);
+    ASSERT_EQ(GetImage(), EEngineStep::Done);
+    ASSERT_EQ(engine->ImageBytesLeft(), static_cast<uint32_t>(rowBytes));
     // Sizes that change between calls, as transfers near a page end ask.
-    const DWORD sizes[] = {65536, 1000, 4096, 1, 65536};
-    for (int i = 0;; ++i) {
-        DWORD n = 0;
-        DWORD size = sizes[i % 5];
-        EPoll r = Finish(session, [&] { return session.ReadChunk(buf.data(), size, n); });
-        ASSERT_EQ(r, EPoll::Done);
-        if (n == 0)
-            break;
-        got.append(buf.data(), n);
-        ASSERT_LE(got.size(), static_cast<size_t>(rowBytes));
-    }
-    session.CloseRequest();
+    const std::string got = ReadImage({65536, 1000, 4096, 1, 65536});
     EXPECT_EQ(got.size(), static_cast<size_t>(rowBytes));
-    EXPECT_TRUE(got == CSimulatorClient::Page(sessionId, 1)) << "page bytes differ";
-    int gets = 0;
-    for (const auto &r : CSimulatorClient::Requests())
-        gets += r.command == cmd::kGetImage;
-    EXPECT_EQ(gets, 3);  // two "not yet" answers, then the data
+    EXPECT_TRUE(got == CSimulatorClient::Page(engine->Session(), 1)) << "page bytes differ";
+    EXPECT_EQ(Sent(cmd::kGetImage), 3);  // two "not yet" answers, then the data
 }
 
 TEST_F(ScannerSession, GetImageAnswersAreFinalAndClearTheStatusLine) {
     struct Case {
         std::vector<std::string> scenario;
-        EPoll outcome;
+        EEngineStep outcome;
         std::vector<int32_t> statuses;
     } cases[] = {
         // A count without the data key is an answer with nothing to read,
         // not a "not yet" to be asked again and again.
-        {{"--omit-key", "GET_IMAGE=Y_IMAGE_DATA"}, EPoll::Done, {0}},
+        {{"--omit-key", "GET_IMAGE=Y_IMAGE_DATA"}, EEngineStep::Done, {0}},
         // A refusal is shown while it is waited out, then cleared.
-        {{"--result", "GET_IMAGE=16411"}, EPoll::Failed, {16411, 0}},
+        {{"--result", "GET_IMAGE=16411"}, EEngineStep::Failed, {16411, 0}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.scenario[1]);
         SetUpScenario(c.scenario);
         OpenImage();
-        owner.statuses.clear();
-        const std::string body = BuildGetImageBody(sessionId, 0, session.LastReply().rowBytes);
-        EXPECT_EQ(Finish(session, [&] { return session.GetImage(body); }), c.outcome);
-        EXPECT_EQ(session.AvailableBytes(), 0);
-        EXPECT_EQ(owner.statuses, c.statuses);
-        session.CloseRequest();
-        int gets = 0;
-        for (const auto &r : CSimulatorClient::Requests())
-            gets += r.command == cmd::kGetImage;
-        EXPECT_EQ(gets, 1);
+        host.statuses.clear();
+        EXPECT_EQ(GetImage(), c.outcome);
+        EXPECT_EQ(engine->ImageBytesLeft(), 0u);
+        EXPECT_EQ(host.statuses, c.statuses);
+        engine->CloseImage();
+        EXPECT_EQ(Sent(cmd::kGetImage), 1);
     }
 }
 
 TEST_F(ScannerSession, ShortImageDataEndsTheStreamEarly) {
     SetUpScenario({"--short-data", "1000"});
     OpenImage();
-    const int32_t rowBytes = session.LastReply().rowBytes;
-    std::string body = BuildGetImageBody(sessionId, 0, rowBytes);
-    ASSERT_EQ(Finish(session, [&] { return session.GetImage(body); }), EPoll::Done);
-    size_t total = 0;
-    std::vector<char> buf(65536);
-    for (;;) {
-        DWORD n = 0;
-        EPoll r = Finish(session, [&] { return session.ReadChunk(buf.data(), 65536, n); });
-        if (r != EPoll::Done || n == 0)
-            break;
-        total += n;
-    }
-    session.CloseRequest();
-    EXPECT_EQ(total, static_cast<size_t>(rowBytes) - 1000);
+    const int32_t rowBytes = engine->RowBytes();
+    ASSERT_EQ(GetImage(), EEngineStep::Done);
+    EXPECT_EQ(ReadImage({65536}).size(), static_cast<size_t>(rowBytes) - 1000);
 }
 
 std::vector<CRecordedRequest> HeartBeats() {
