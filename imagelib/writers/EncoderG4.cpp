@@ -30,13 +30,14 @@ void DEncoderG4::CodeAgainstReference() {
     fax::BitWriter w = m_writer;
     while (a0 < n) {
         // b1: the first reference change right of a0 towards the colour
-        // opposite to a0's; it can lie one entry before the previous b1.
-        while (ib > 0 && ref[ib - 1] > a0)
-            --ib;
+        // opposite to a0's, so the first entry of black's parity right of
+        // a0; searched two entries a step from the previous b1, before
+        // which it can lie.
+        ib = (ib & ~size_t{1}) | static_cast<size_t>(black);
+        while (ib >= 2 && ref[ib - 2] > a0)
+            ib -= 2;
         while (ref[ib] <= a0)
-            ++ib;
-        if ((ib & 1) != static_cast<size_t>(black))
-            ++ib;
+            ib += 2;
         const int b1 = ref[ib], b2 = ref[ib + 1];
         const int a1 = cur[ia];
         if (b2 < a1) {
