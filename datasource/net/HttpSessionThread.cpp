@@ -140,6 +140,9 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
         m_requested = std::max(size, kReadAheadBytes);
         m_filled = 0;
         m_taken = 0;
+        m_returned = 0;
+        m_reused = 0;
+        m_allocated = 0;
         m_holding = false;
         m_chunkOffset = 0;
         m_readerEnded = false;
@@ -156,13 +159,14 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
         m_reader = std::thread(&CHttpSessionThread::RunReader, this);
         return EPoll::Pending;
     }
-    unsigned slot = m_taken % kPieces;
-    if (m_holding && m_chunkOffset == m_pieceLength[slot] && !m_readerEnded) {
+    if (m_holding && !m_readerEnded &&
+        m_chunkOffset == m_pieceLength[m_filledOrder[m_taken % kPieces]]) {
         m_holding = false;
-        m_taken.fetch_add(1);
+        m_freeOrder[m_returned % kPieces] = m_filledOrder[m_taken % kPieces];
+        m_returned.fetch_add(1);
+        ++m_taken;
         if (m_workerWaits.exchange(false))
             SetEvent(m_nextChunk.Get());
-        slot = m_taken % kPieces;
     }
     if (!m_holding) {
         if (m_filled == m_taken) {
@@ -175,15 +179,17 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
                 return EPoll::Pending;
             m_callerWaits = false;
         }
-        if (m_pieceError[slot] != 0) {
-            m_workerError = m_pieceError[slot];
+        const unsigned next = m_filledOrder[m_taken % kPieces];
+        if (m_pieceError[next] != 0) {
+            m_workerError = m_pieceError[next];
             return EPoll::Failed;
         }
         m_holding = true;
         m_chunkOffset = 0;
         // A short piece was the worker's last.
-        m_readerEnded = m_pieceLength[slot] < m_requested;
+        m_readerEnded = m_pieceLength[next] < m_requested;
     }
+    const unsigned slot = m_filledOrder[m_taken % kPieces];
     // A piece bigger than this call can take is kept for the next calls,
     // so no byte of the page is dropped when the caller's size shrinks.
     const DWORD n = std::min(size, m_pieceLength[slot] - m_chunkOffset);
@@ -196,17 +202,19 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
 void CHttpSessionThread::RunReader() {
     HANDLE events[2] = {m_stop.Get(), m_nextChunk.Get()};
     while (!m_stopping) {
-        const unsigned filled = m_filled;
-        if (filled - m_taken == kPieces) {
+        const bool full = m_reused == m_returned && m_allocated == kPieces;
+        if (full) {
             // The same announce-then-look as the caller's.
             m_workerWaits = true;
-            if (filled - m_taken == kPieces &&
+            if (m_reused == m_returned &&
                 WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
                 break;
             m_workerWaits = false;
             continue;
         }
-        const unsigned slot = filled % kPieces;
+        const unsigned slot =
+            m_reused != m_returned ? m_freeOrder[m_reused++ % kPieces] : m_allocated++;
+        const unsigned filled = m_filled;
         std::vector<char> &piece = m_pieces[slot];
         if (piece.size() < m_requested)
             piece.resize(m_requested);
@@ -225,6 +233,7 @@ void CHttpSessionThread::RunReader() {
         }
         m_pieceError[slot] = failed ? LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR) : 0;
         m_pieceLength[slot] = total;
+        m_filledOrder[filled % kPieces] = slot;
         m_filled = filled + 1;
         if (m_callerWaits.exchange(false))
             SetEvent(m_done.Get());

@@ -82,13 +82,13 @@ private:
     DWORD m_waitTime = 0;
     CAutoHandle m_done;
 
-    // Streaming reader: a ring of pieces that the worker fills in turn
-    // while callers hand out the oldest. The worker waits only when every
-    // piece is full, so neither a slow caller nor a late wake-up of either
-    // thread stops the network read (with two pieces, each hand-over did).
-    // Piece i % kPieces belongs to the worker from m_taken > i - kPieces
-    // until m_filled > i, then to the callers until m_taken > i.
-    static constexpr unsigned kPieces = 4;
+    // Streaming reader: pieces that the worker fills in turn while callers
+    // hand out the oldest, the worker waiting only when every piece is
+    // full; so neither a slow caller nor a late wake-up of either thread
+    // stops the network read (with two pieces, each hand-over did). A piece
+    // is allocated only when none handed back is free: fresh memory costs a
+    // page fault per page, and while callers keep up two pieces do.
+    static constexpr unsigned kPieces = 6;
     std::thread m_reader;
     bool m_readerRunning = false;
     CAutoHandle m_nextChunk;  // a piece was handed back
@@ -97,8 +97,17 @@ private:
     std::vector<char> m_pieces[kPieces];
     DWORD m_pieceLength[kPieces] = {};
     DWORD m_pieceError[kPieces] = {};  // the transport error that ended a piece
+    // Two single-writer queues of piece numbers: filled ones in the order
+    // of the stream (written by the worker, counted by m_filled, taken by
+    // callers, counted by m_taken) and handed-back ones (written by
+    // callers, counted by m_returned, reused by the worker).
+    unsigned m_filledOrder[kPieces] = {};
+    unsigned m_freeOrder[kPieces] = {};
     std::atomic<unsigned> m_filled{0};
-    std::atomic<unsigned> m_taken{0};
+    unsigned m_taken = 0;  // the callers'
+    std::atomic<unsigned> m_returned{0};
+    unsigned m_reused = 0;     // the worker's
+    unsigned m_allocated = 0;  // the worker's
     // Set by a side about to sleep on its event, so that the other side
     // signals it only then: under Wine every event call is a round trip to
     // the wine server, which on a busy machine cost more than the copying.
@@ -106,7 +115,7 @@ private:
     std::atomic<bool> m_workerWaits{false};
     std::atomic<bool> m_stopping{false};
     DWORD m_requested = 0;
-    bool m_holding = false;  // callers are handing out piece m_taken
+    bool m_holding = false;  // callers are handing out m_filledOrder[m_taken]
     DWORD m_chunkOffset = 0;
     bool m_readerEnded = false;
 };
