@@ -27,19 +27,18 @@ int32_t Scaled12(int32_t v) {
     return std::min((std::max(v, 0) + CColourAdjust::kScale / 2) / CColourAdjust::kScale, kMax12);
 }
 
+}  // namespace
+
 // Scaled12(v) >> 4 in one division: floor(floor(x / 10000) / 16) is
 // floor(x / 160000). Clamping the dividend instead of the quotient, and a
 // sign mask in place of a comparison, keep noisy images free of
 // mispredicted branches.
-uint8_t Scaled8(int32_t v) {
-    constexpr uint32_t kDivisor = 16u * CColourAdjust::kScale;
-    constexpr uint32_t kWhite = 255 * kDivisor - CColourAdjust::kScale / 2;
+uint8_t CColourAdjust::Scaled8(int32_t v) {
+    constexpr uint32_t kDivisor = 16u * kScale;
+    constexpr uint32_t kWhite = 255 * kDivisor - kScale / 2;
     const uint32_t positive = static_cast<uint32_t>(v & ~(v >> 31));
-    return static_cast<uint8_t>((std::min(positive, kWhite) + CColourAdjust::kScale / 2) /
-                                kDivisor);
+    return static_cast<uint8_t>((std::min(positive, kWhite) + kScale / 2) / kDivisor);
 }
-
-}  // namespace
 
 bool CColourAdjust::IsRequested(const SC_PREVIEWPARAM &p) {
     return p.adjust1 != 0 || p.adjust2 != 0 || p.adjust3 != 0;
@@ -59,14 +58,12 @@ CColourAdjust::CColourAdjust(int hue, int saturation, int lightness) {
 }
 
 void CColourAdjust::FoldTone(const CToneTable *tone) {
-    light_.resize(kMax12 + 1);
-    cosPart_.resize(kMax12 + 1);
-    sinPart_.resize(kMax12 + 1);
+    light_.assign(kMax12 + 1 + 3, 0);
+    chroma_.resize(kMax12 + 1);
     for (int n = 0; n <= kMax12; ++n) {
         const int32_t v = tone != nullptr ? (*tone)[static_cast<uint16_t>(n)] : n;
         light_[n] = static_cast<uint8_t>(Scaled12(lightCoef * v) >> 4);
-        cosPart_[n] = cosCoef * (v - kChromaCentre);
-        sinPart_[n] = sinCoef * (v - kChromaCentre);
+        chroma_[n] = v - kChromaCentre;
     }
 }
 
@@ -74,13 +71,15 @@ void CColourAdjust::ApplyRow(const uint16_t *row, const size_t *offsets, size_t 
                              uint8_t *ycc) const {
     // Table pointers in locals: the byte stores could alias the vectors.
     const uint8_t *light = light_.data();
-    const int32_t *cosPart = cosPart_.data(), *sinPart = sinPart_.data();
+    const int32_t *chroma = chroma_.data();
+    const int32_t c = cosCoef, s = sinCoef;
     for (size_t x = 0; x < count; ++x) {
         const uint16_t *in = row + offsets[x];
         uint8_t *out = ycc + 3 * x;
+        const int32_t cb = chroma[in[1]], cr = chroma[in[2]];
         out[0] = light[in[0]];
-        out[1] = Scaled8(kCentreScaled + cosPart[in[1]] - sinPart[in[2]]);
-        out[2] = Scaled8(kCentreScaled + sinPart[in[1]] + cosPart[in[2]]);
+        out[1] = Scaled8(kCentreScaled + c * cb - s * cr);
+        out[2] = Scaled8(kCentreScaled + s * cb + c * cr);
     }
 }
 

@@ -13,9 +13,9 @@ class CToneTable;
 
 // Hue, saturation and lightness in the 12-bit luminance/chroma working
 // format: channel 0 scaled by k, the chroma pair rotated and scaled about
-// neutral. Coefficients are integers in 1/10000. Every product of a
-// coefficient and a level is taken from tables over the 4096 levels, with
-// the tone table folded in front, so a pixel costs lookups and two sums.
+// neutral. Coefficients are integers in 1/10000. Lightness and the chroma
+// levels come from tables over the 4096 levels, with the tone table folded
+// in front, so a pixel costs three lookups, four products and two sums.
 class CColourAdjust {
 public:
     static constexpr int kScale = 10000;
@@ -41,10 +41,19 @@ public:
     int cosCoef = kScale;    // s cos(angle)
     int sinCoef = 0;         // s sin(angle)
 
+    // Scaled12(k * level) >> 4 by level, with three entries past the last
+    // level so that a vector kernel may read a 32-bit word at any level.
+    const uint8_t *LightTable() const { return light_.data(); }
+    // Level - centre by level.
+    const int32_t *ChromaTable() const { return chroma_.data(); }
+
+    // Rounded division by kScale and by 16, clamped to 8 bits, of a sum of
+    // scaled chroma terms.
+    static uint8_t Scaled8(int32_t v);
+
 private:
-    std::vector<uint8_t> light_;    // Scaled12(k * level) >> 4
-    std::vector<int32_t> cosPart_;  // s cos(angle) * (level - centre)
-    std::vector<int32_t> sinPart_;  // s sin(angle) * (level - centre)
+    std::vector<uint8_t> light_;
+    std::vector<int32_t> chroma_;
 };
 
 }  // namespace corvcolor

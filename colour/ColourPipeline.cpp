@@ -1,6 +1,5 @@
 #include "ColourPipeline.h"
 
-#include "ConversionTable.h"
 #include "OutputWriter.h"
 #include "ToneTable.h"
 
@@ -8,11 +7,23 @@
 #include <cstring>
 
 namespace corvcolor {
+namespace {
+
+// First sample of each output column's source pixel in an area row.
+std::vector<size_t> ColumnOffsets(const CPreviewGeometry &g) {
+    std::vector<size_t> cols(static_cast<size_t>(g.outWidth));
+    for (int x = 0; x < g.outWidth; ++x)
+        cols[x] = static_cast<size_t>(COutputWriter::SourceIndex(x, g.outWidth, g.area.width)) * 3;
+    return cols;
+}
+
+}  // namespace
 
 CColourPipeline::CColourPipeline(const SC_PREVIEWPARAM &p, const CPreviewGeometry &g)
     : geom_(g),
       to12_(CPreviewGeometry::To12Table(p.curveSwitch != 0 ? p.curve : nullptr)),
       adjust_(p.adjust1, p.adjust2, p.adjust3),
+      converter_(adjust_, ColumnOffsets(g)),
       ringRows_{-1, -1, -1, -1, -1} {
     if (CToneTable::IsRequested(p)) {
         const CToneTable tone(p, 0);
@@ -26,10 +37,6 @@ CColourPipeline::CColourPipeline(const SC_PREVIEWPARAM &p, const CPreviewGeometr
         ring_.resize(static_cast<size_t>(g.widened.width) * 3 * kRing);
     }
     filtered_.resize(areaSamples);
-    cols_.resize(static_cast<size_t>(g.outWidth));
-    ycc_.resize(cols_.size() * 3);
-    for (int x = 0; x < g.outWidth; ++x)
-        cols_[x] = static_cast<size_t>(COutputWriter::SourceIndex(x, g.outWidth, g.area.width)) * 3;
 }
 
 const uint16_t *CColourPipeline::WidenedRow(const uint8_t *in, int y) {
@@ -60,11 +67,6 @@ const uint16_t *CColourPipeline::AreaRow(const uint8_t *in, int y) {
     return filtered_.data();
 }
 
-void CColourPipeline::ConvertRow(const uint16_t *area, uint8_t *out) {
-    adjust_.ApplyRow(area, cols_.data(), cols_.size(), ycc_.data());
-    CConversionTable::ConvertPixels(ycc_.data(), cols_.size(), out);
-}
-
 void CColourPipeline::Run(const uint8_t *in, uint8_t *out) {
     const size_t rowBytes = geom_.OutRowBytes();
     const size_t pixelBytes = static_cast<size_t>(geom_.outWidth) * 3;
@@ -76,7 +78,7 @@ void CColourPipeline::Run(const uint8_t *in, uint8_t *out) {
             std::memcpy(d, d - rowBytes, rowBytes);
             continue;
         }
-        ConvertRow(AreaRow(in, sy), d);
+        converter_.Run(AreaRow(in, sy), d);
         std::memset(d + pixelBytes, 0, rowBytes - pixelBytes);
         last = sy;
     }

@@ -2,6 +2,7 @@
 
 #include "ColourAdjust.h"
 #include "PreviewGeometry.h"
+#include "RowConverter.h"
 #include "SharpenFilter.h"
 #include "corvcolor.h"
 
@@ -29,19 +30,17 @@ private:
     const uint16_t *AreaRow(const uint8_t *in, int y);
     // Row y of the widened area in 12 bits, from the ring of the last five.
     const uint16_t *WidenedRow(const uint8_t *in, int y);
-    void ConvertRow(const uint16_t *area, uint8_t *out);
 
     static constexpr int kRing = 5;
 
     const CPreviewGeometry &geom_;
     std::array<uint16_t, 256> to12_;
     CColourAdjust adjust_;
+    CRowConverter converter_;
     std::unique_ptr<CSharpenFilter::CRowFilter> filter_;
-    std::vector<size_t> cols_;  // first sample of each output column's source pixel
     std::vector<uint16_t> ring_;
     int ringRows_[kRing];
     std::vector<uint16_t> filtered_;
-    std::vector<uint8_t> ycc_;  // the output row before the table conversion
 };
 
 }  // namespace corvcolor

@@ -40,11 +40,7 @@ constexpr CConversionTable::Table MakeTable() {
 constexpr CConversionTable::Table kTable = MakeTable();
 static_assert(sizeof(kTable) == 215622, "three 16-bit values per node, no padding");
 
-// The three channels of a node side by side in one word, 21 bits each: the
-// weights are non-negative and sum to 8, so a weighted sum of four packed
-// nodes is four multiplications and no channel carries into the next
-// (8 x 65535 < 2^21).
-constexpr int kLaneBits = 21;
+constexpr int kLaneBits = CConversionTable::kLaneBits;
 constexpr uint64_t kLaneMask = (uint64_t{1} << kLaneBits) - 1;
 
 constexpr std::array<uint64_t, CConversionTable::kNodes> MakePacked() {
@@ -66,9 +62,7 @@ uint8_t ToByte(uint64_t weighted) {
 // order of falling inner position. The two middle corners come from a table
 // indexed by the three comparisons, so noisy images cost no mispredicted
 // branches; an entry is made from the first two axes of the walk.
-struct Order {
-    uint16_t corner1, corner2;
-};
+using Order = CConversionTable::Order;
 
 constexpr Order MakeOrder(int first, int second) {
     constexpr int kStrides[3] = {CConversionTable::kGrid * CConversionTable::kGrid,
@@ -90,7 +84,7 @@ constexpr Order kOrders[8] = {
 
 inline void ConvertOne(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {
     using T = CConversionTable;
-    constexpr int kFar = T::Index(1, 1, 1);
+    constexpr int kFar = T::kFar;
     const uint32_t f0 = y % T::kStep, f1 = cb % T::kStep, f2 = cr % T::kStep;
     const Order o = kOrders[(f0 >= f1) << 2 | (f1 >= f2) << 1 | (f0 >= f2)];
     // The weights only need the positions sorted, not which axis has which.
@@ -108,6 +102,14 @@ inline void ConvertOne(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {
 
 const CConversionTable::Table &CConversionTable::Nodes() {
     return kTable;
+}
+
+const uint64_t *CConversionTable::Packed() {
+    return kPacked.data();
+}
+
+CConversionTable::Order CConversionTable::Corners(unsigned comparisons) {
+    return kOrders[comparisons & 7];
 }
 
 void CConversionTable::Convert(unsigned y, unsigned cb, unsigned cr, uint8_t *bgr) {

@@ -22,8 +22,25 @@ public:
     };
     using Table = std::array<Node, kNodes>;
 
-    static const Table &Nodes();
     static constexpr int Index(int i, int j, int k) { return i * kGrid * kGrid + j * kGrid + k; }
+
+    static const Table &Nodes();
+
+    // The nodes with their three channels side by side in one word, 21 bits
+    // apart from red up: the weights are non-negative and sum to 8, so a
+    // weighted sum of four packed nodes is four multiplications and no
+    // channel carries into the next (8 x 65535 < 2^21).
+    static constexpr int kLaneBits = 21;
+    static const uint64_t *Packed();
+    // Offsets from a cell's base node to the two middle corners of its
+    // tetrahedron, by (f0 >= f1) << 2 | (f1 >= f2) << 1 | (f0 >= f2) for the
+    // positions f0, f1, f2 inside the cell.
+    struct Order {
+        uint16_t corner1, corner2;
+    };
+    static Order Corners(unsigned comparisons);
+    // Offset to the far corner of a cell.
+    static constexpr int kFar = kGrid * kGrid + kGrid + 1;
 
     // One pixel: 8-bit Y, Cb, Cr in; blue, green, red bytes out.
     static void Convert(const uint8_t *ycc, uint8_t *bgr) { Convert(ycc[0], ycc[1], ycc[2], bgr); }

@@ -143,14 +143,6 @@ CSharpenFilter::CSharpenFilter(const CKernelWeights &w) : weights_(w) {
             kernel_[dy + 2][dx + 2] = quadrant[std::abs(dy)][std::abs(dx)];
 }
 
-CSharpenFilter::CIsa CSharpenFilter::BestIsa() {
-    static const CIsa best = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") ? CIsa::kAvx2 : CIsa::kPlain;
-    }();
-    return best;
-}
-
 CSharpenFilter::CRowFilter::CRowFilter(const CSharpenFilter &f, int wideWidth, int channels,
                                        int offX, int w, CIsa isa)
     : w_(f.weights_),

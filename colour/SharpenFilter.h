@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Isa.h"
 #include "WorkImage.h"
 #include "corvcolor.h"
 
@@ -33,11 +34,9 @@ struct CFilterDesign {
 
 class CSharpenFilter {
 public:
-    // Instruction sets the row filter's inner loop is built for; every one
-    // gives the same bytes.
-    enum class CIsa { kPlain, kAvx2 };
-    // The best one this processor runs.
-    static CIsa BestIsa();
+    // Instruction sets the row filter's inner loop is built for.
+    using CIsa = corvcolor::CIsa;
+    static CIsa BestIsa() { return corvcolor::BestIsa(); }
 
     // The filter one row at a time: the w pixels from column offX of a
     // widened image wideWidth pixels wide, whose edge columns repeat.

@@ -5,11 +5,13 @@
 #include "ColourMatrix.h"
 #include "ConversionTable.h"
 #include "PreviewBlock.h"
+#include "RowConverter.h"
 #include "ToneTable.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 using namespace corvcolor;
 
@@ -127,6 +129,41 @@ TEST(ColourMatrix, FixedPointArithmetic) {
     EXPECT_EQ(contrast.samples[6], 255);
     EXPECT_EQ(contrast.samples[3], 90);  // 128.5 * 1.3 - 76.5
     EXPECT_EQ(CColourMatrix(0, 0, 1000).coef[0][0], CColourMatrix(0, 0, 100).coef[0][0]);
+}
+
+// The vector kernel gives the plain kernel's bytes for every kind of
+// adjustment (neutral, clamping at both ends, turned, toned), any row width
+// (the plain kernel ends each row) and any column order the scaling makes.
+TEST(RowConverter, EveryInstructionSetConvertsAlike) {
+    if (BestIsa() == CIsa::kPlain)
+        GTEST_SKIP() << "this processor runs the plain kernel only";
+    SC_PREVIEWPARAM p = colourtest::NeutralBlock(1, 1);
+    p.shadow = 20;
+    p.highlight = 200;
+    p.gamma = 25;
+    const CToneTable tone(p, 0);
+    const int settings[][4] = {
+        {0, 0, 0, 0},      {0, 1000, -1000, 0},  {0, 1000, 1000, 0},     {450, -300, 200, 0},
+        {-777, 600, 0, 1}, {123, -1000, 999, 1}, {1000, 1000, -1000, 1},
+    };
+    std::mt19937 rng(3);
+    for (const auto &s : settings)
+        for (int round = 0; round < 12; ++round) {
+            CColourAdjust adjust(s[0], s[1], s[2]);
+            if (s[3] != 0)
+                adjust.FoldTone(&tone);
+            const size_t width = 1 + rng() % 70, outWidth = 1 + rng() % 90;
+            std::vector<uint16_t> row(width * 3);
+            for (auto &v : row)
+                v = static_cast<uint16_t>(round % 3 == 0 ? (rng() % 2) * 4095 : rng() % 4096);
+            std::vector<size_t> offsets(outWidth);
+            for (size_t x = 0; x < outWidth; ++x)
+                offsets[x] = (round % 2 == 0 ? x * width / outWidth : rng() % width) * 3;
+            std::vector<uint8_t> plain(outWidth * 3), simd(outWidth * 3);
+            CRowConverter(adjust, offsets, CIsa::kPlain).Run(row.data(), plain.data());
+            CRowConverter(adjust, offsets, BestIsa()).Run(row.data(), simd.data());
+            ASSERT_EQ(plain, simd) << s[0] << " " << s[1] << " " << s[2] << " width " << outWidth;
+        }
 }
 
 }  // namespace

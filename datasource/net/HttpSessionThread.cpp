@@ -17,7 +17,8 @@ DWORD LastErrorOr(DWORD fallback) {
 CHttpSessionThread::CHttpSessionThread()
     : m_done(CreateEventW(nullptr, TRUE, TRUE, nullptr)),
       m_nextChunk(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
-      m_stop(CreateEventW(nullptr, FALSE, TRUE, nullptr)) {}
+      m_stop(CreateEventW(nullptr, FALSE, TRUE, nullptr)),
+      m_readerGone(CreateEventW(nullptr, TRUE, TRUE, nullptr)) {}
 
 CHttpSessionThread::~CHttpSessionThread() {
     CloseRequest();
@@ -121,39 +122,62 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
         if (!m_request)
             return EPoll::Failed;
         m_requested = std::max(size, kReadAheadBytes);
-        m_chunkLength = m_fillLength = 0;
+        m_filled = 0;
+        m_taken = 0;
+        m_returned = 0;
+        m_reused = 0;
+        m_allocated = 0;
+        m_holding = false;
         m_chunkOffset = 0;
         m_readerEnded = false;
         m_workerError = 0;
+        // The caller's Pending below means it is about to wait.
+        m_callerWaits = true;
+        m_workerWaits = false;
+        m_stopping = false;
         ResetEvent(m_stop.Get());
+        ResetEvent(m_nextChunk.Get());
         ResetEvent(m_done.Get());
-        SetEvent(m_nextChunk.Get());
+        ResetEvent(m_readerGone.Get());
         m_readerRunning = true;
         m_reader = std::thread(&CHttpSessionThread::RunReader, this);
         return EPoll::Pending;
     }
-    if (m_chunkOffset == m_chunkLength && !m_readerEnded) {
-        if (!WaitDone())
-            return EPoll::Pending;
-        if (m_workerError != 0)
-            return EPoll::Failed;
-        // Take the piece the worker filled and let it fill the other
-        // buffer at once; a short piece was its last.
-        m_chunk.swap(m_fill);
-        m_chunkLength = m_fillLength;
-        m_chunkOffset = 0;
-        if (m_chunkLength < m_requested) {
-            m_readerEnded = true;
-        } else {
-            m_requested = std::max(size, kReadAheadBytes);
-            ResetEvent(m_done.Get());
+    if (m_holding && !m_readerEnded &&
+        m_chunkOffset == m_pieceLength[m_filledOrder[m_taken % kPieces]]) {
+        m_holding = false;
+        m_freeOrder[m_returned % kPieces] = m_filledOrder[m_taken % kPieces];
+        m_returned.fetch_add(1);
+        ++m_taken;
+        if (m_workerWaits.exchange(false))
             SetEvent(m_nextChunk.Get());
-        }
     }
+    if (!m_holding) {
+        if (m_filled == m_taken) {
+            // Announced and reset before the second look: a piece finished
+            // after it sets the event again, so the caller's wait cannot
+            // miss it.
+            m_callerWaits = true;
+            ResetEvent(m_done.Get());
+            if (m_filled == m_taken && (!WaitDone() || m_filled == m_taken))
+                return EPoll::Pending;
+            m_callerWaits = false;
+        }
+        const unsigned next = m_filledOrder[m_taken % kPieces];
+        if (m_pieceError[next] != 0) {
+            m_workerError = m_pieceError[next];
+            return EPoll::Failed;
+        }
+        m_holding = true;
+        m_chunkOffset = 0;
+        // A short piece was the worker's last.
+        m_readerEnded = m_pieceLength[next] < m_requested;
+    }
+    const unsigned slot = m_filledOrder[m_taken % kPieces];
     // A piece bigger than this call can take is kept for the next calls,
     // so no byte of the page is dropped when the caller's size shrinks.
-    const DWORD n = std::min(size, m_chunkLength - m_chunkOffset);
-    std::memcpy(buffer, m_chunk.data() + m_chunkOffset, n);
+    const DWORD n = std::min(size, m_pieceLength[slot] - m_chunkOffset);
+    std::memcpy(buffer, m_pieces[slot].data() + m_chunkOffset, n);
     m_chunkOffset += n;
     got = n;
     return EPoll::Done;
@@ -161,16 +185,28 @@ EPoll CHttpSessionThread::ReadChunk(char *buffer, DWORD size, DWORD &got) {
 
 void CHttpSessionThread::RunReader() {
     HANDLE events[2] = {m_stop.Get(), m_nextChunk.Get()};
-    for (;;) {
-        if (WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
-            break;
-        if (m_fill.size() < m_requested)
-            m_fill.resize(m_requested);
+    while (!m_stopping) {
+        const bool full = m_reused == m_returned && m_allocated == kPieces;
+        if (full) {
+            // The same announce-then-look as the caller's.
+            m_workerWaits = true;
+            if (m_reused == m_returned &&
+                WaitForMultipleObjects(2, events, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+                break;
+            m_workerWaits = false;
+            continue;
+        }
+        const unsigned slot =
+            m_reused != m_returned ? m_freeOrder[m_reused++ % kPieces] : m_allocated++;
+        const unsigned filled = m_filled;
+        std::vector<char> &piece = m_pieces[slot];
+        if (piece.size() < m_requested)
+            piece.resize(m_requested);
         DWORD total = 0;
         bool failed = false;
         while (total < m_requested) {
             DWORD got = 0;
-            if (!InternetReadFile(m_request.Get(), m_fill.data() + total, m_requested - total,
+            if (!InternetReadFile(m_request.Get(), piece.data() + total, m_requested - total,
                                   &got)) {
                 failed = true;
                 break;
@@ -179,22 +215,24 @@ void CHttpSessionThread::RunReader() {
                 break;
             total += got;
         }
-        if (failed)
-            m_workerError = LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR);
-        m_fillLength = total;
-        const bool last = failed || total < m_requested;
-        SetEvent(m_done.Get());
-        if (last)
-            return;
+        m_pieceError[slot] = failed ? LastErrorOr(ERROR_INTERNET_INTERNAL_ERROR) : 0;
+        m_pieceLength[slot] = total;
+        m_filledOrder[filled % kPieces] = slot;
+        m_filled = filled + 1;
+        if (m_callerWaits.exchange(false))
+            SetEvent(m_done.Get());
+        if (failed || total < m_requested)
+            break;
     }
-    SetEvent(m_done.Get());
+    SetEvent(m_readerGone.Get());
 }
 
 void CHttpSessionThread::StopReader() {
     if (!m_readerRunning)
         return;
+    m_stopping = true;
     SetEvent(m_stop.Get());
-    const bool finished = WaitForSingleObject(m_done.Get(), 1000) == WAIT_OBJECT_0;
+    const bool finished = WaitForSingleObject(m_readerGone.Get(), 1000) == WAIT_OBJECT_0;
     if (!finished) {
         // Closing the request ends a read that is stuck on the network.
         m_request.Reset();
@@ -202,10 +240,11 @@ void CHttpSessionThread::StopReader() {
     m_reader.join();
     m_readerRunning = false;
     m_readerEnded = false;
-    m_chunk.clear();
-    m_chunk.shrink_to_fit();
-    m_fill.clear();
-    m_fill.shrink_to_fit();
-    m_chunkLength = m_chunkOffset = m_fillLength = 0;
+    m_holding = false;
+    for (std::vector<char> &piece : m_pieces) {
+        piece.clear();
+        piece.shrink_to_fit();
+    }
+    m_chunkOffset = 0;
     m_busy = false;
 }

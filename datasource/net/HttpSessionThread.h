@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <thread>
@@ -47,10 +48,10 @@ public:
     int ReadSome(char *buffer, DWORD size);
 
     // Streaming reader of image bytes: the first call starts the reader
-    // thread for `size` bytes; later calls report Pending until that chunk
-    // is in, then copy it into `buffer` and set `got` (a short chunk ends
-    // the stream). Each Done immediately asks the worker for the next chunk
-    // of the same size.
+    // thread, which reads pieces of max(`size`, kReadAheadBytes) ahead; a
+    // call reports Pending while no piece is in, else copies up to `size`
+    // bytes of the oldest piece into `buffer` and sets `got` (a short piece
+    // ends the stream, and then got stays 0).
     EPoll ReadChunk(char *buffer, DWORD size, DWORD &got);
     void StopReader();
 
@@ -79,19 +80,40 @@ private:
     DWORD m_waitTime = 0;
     CAutoHandle m_done;
 
-    // Streaming reader.
+    // Streaming reader: pieces that the worker fills in turn while callers
+    // hand out the oldest, the worker waiting only when every piece is
+    // full; so neither a slow caller nor a late wake-up of either thread
+    // stops the network read (with two pieces, each hand-over did). A piece
+    // is allocated only when none handed back is free: fresh memory costs a
+    // page fault per page, and while callers keep up two pieces do.
+    static constexpr unsigned kPieces = 6;
     std::thread m_reader;
     bool m_readerRunning = false;
-    CAutoHandle m_nextChunk;
+    CAutoHandle m_nextChunk;  // a piece was handed back
     CAutoHandle m_stop;
-    // Double-buffered: the worker fills m_fill while callers take from
-    // m_chunk, so the network read of the next piece overlaps the hand-out
-    // of this one. m_fill belongs to the worker from next-chunk to done.
-    std::vector<char> m_chunk;
-    std::vector<char> m_fill;
-    DWORD m_fillLength = 0;
+    CAutoHandle m_readerGone;  // the worker has returned
+    std::vector<char> m_pieces[kPieces];
+    DWORD m_pieceLength[kPieces] = {};
+    DWORD m_pieceError[kPieces] = {};  // the transport error that ended a piece
+    // Two single-writer queues of piece numbers: filled ones in the order
+    // of the stream (written by the worker, counted by m_filled, taken by
+    // callers, counted by m_taken) and handed-back ones (written by
+    // callers, counted by m_returned, reused by the worker).
+    unsigned m_filledOrder[kPieces] = {};
+    unsigned m_freeOrder[kPieces] = {};
+    std::atomic<unsigned> m_filled{0};
+    unsigned m_taken = 0;  // the callers'
+    std::atomic<unsigned> m_returned{0};
+    unsigned m_reused = 0;     // the worker's
+    unsigned m_allocated = 0;  // the worker's
+    // Set by a side about to sleep on its event, so that the other side
+    // signals it only then: under Wine every event call is a round trip to
+    // the wine server, which on a busy machine cost more than the copying.
+    std::atomic<bool> m_callerWaits{false};
+    std::atomic<bool> m_workerWaits{false};
+    std::atomic<bool> m_stopping{false};
     DWORD m_requested = 0;
-    DWORD m_chunkLength = 0;
+    bool m_holding = false;  // callers are handing out m_filledOrder[m_taken]
     DWORD m_chunkOffset = 0;
     bool m_readerEnded = false;
 };

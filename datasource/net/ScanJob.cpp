@@ -165,6 +165,14 @@ void CScanJob::Pause(int milliseconds) {
         WaitOnce(nullptr);
 }
 
+void CScanJob::PumpNowAndThen() {
+    const DWORD now = GetTickCount();
+    if (now - m_lastPump < kPumpIntervalMs)
+        return;
+    m_lastPump = now;
+    PumpOne();
+}
+
 EPoll CScanJob::Poll(const std::function<EPoll()> &step) {
     for (;;) {
         EPoll r = step();
@@ -421,7 +429,7 @@ bool CScanJob::Read(char *buffer, uint32_t &size) {
     StartHeartbeat();
     const uint32_t chunk =
         ReadChunkSize(capacity, m_geometry, static_cast<uint32_t>(m_bytesReceived));
-    PumpOne();
+    PumpNowAndThen();
     if (m_result != JOB_OK) {
         WriteLog("CScanJob::Read(), the image stopped after %d of %d bytes: result %d",
                  m_bytesReceived, m_geometry.pageBytes, m_result);

@@ -21,19 +21,13 @@ public:
 
 protected:
     // Makes every later call fail (-1) until Reset, like a full window.
-    void MarkFailed() { m_overflow = true; }
-    bool Failed() const { return m_overflow; }
-    // Output window over the caller's buffer; the partial byte stays in
-    // m_bits across calls.
+    void MarkFailed() { m_writer.overflow = true; }
+    bool Failed() const { return m_writer.overflow; }
+    // Output window over the caller's buffer; the partial byte stays in the
+    // writer across calls.
     void BeginOutput(uint8_t *buffer, int capacity);
     int EndOutput();
-    void Put(fax::Code code) {
-        m_acc = (m_acc << code.length) | code.bits;
-        m_accBits += code.length;
-        if (m_accBits >= 32)
-            Drain();
-    }
-    void PutRun(int run, bool black);
+    void Put(fax::Code code) { m_writer.Put(code); }
     void FlushBits();
     void PadForAlignedEol();
     void CodeRuns(const std::vector<int> &changes);
@@ -44,17 +38,7 @@ protected:
     bool m_eolMode;
     bool m_endCode;
     std::vector<int> m_changes;
-
-private:
-    void Drain();
-
-    // Codes collect here (at most 44 bits) and leave in whole bytes.
-    uint64_t m_acc = 0;
-    int m_accBits = 0;
-    uint8_t *m_out = nullptr;
-    int m_outPos = 0;
-    int m_outCapacity = 0;
-    bool m_overflow = false;
+    fax::BitWriter m_writer;
 };
 
 }  // namespace corv

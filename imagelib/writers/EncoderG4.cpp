@@ -27,34 +27,37 @@ void DEncoderG4::CodeAgainstReference() {
     int a0 = -1;
     bool black = false;
     size_t ia = 0, ib = 0;
+    fax::BitWriter w = m_writer;
     while (a0 < n) {
         // b1: the first reference change right of a0 towards the colour
-        // opposite to a0's; it can lie one entry before the previous b1.
-        while (ib > 0 && ref[ib - 1] > a0)
-            --ib;
+        // opposite to a0's, so the first entry of black's parity right of
+        // a0; searched two entries a step from the previous b1, before
+        // which it can lie.
+        ib = (ib & ~size_t{1}) | static_cast<size_t>(black);
+        while (ib >= 2 && ref[ib - 2] > a0)
+            ib -= 2;
         while (ref[ib] <= a0)
-            ++ib;
-        if ((ib & 1) != static_cast<size_t>(black))
-            ++ib;
+            ib += 2;
         const int b1 = ref[ib], b2 = ref[ib + 1];
         const int a1 = cur[ia];
         if (b2 < a1) {
-            Put(fax::kPass);
+            w.Put(fax::kPass);
             a0 = b2;
         } else if (a1 - b1 >= -3 && a1 - b1 <= 3) {
-            Put(fax::kVertical[a1 - b1 + 3]);
+            w.Put(fax::kVertical[a1 - b1 + 3]);
             a0 = a1;
             ++ia;
             black = !black;
         } else {
             const int a2 = cur[ia + 1];
-            Put(fax::kHorizontal);
-            PutRun(a1 - (a0 < 0 ? 0 : a0), black);
-            PutRun(a2 - a1, !black);
+            w.Put(fax::kHorizontal);
+            w.PutRun(a1 - (a0 < 0 ? 0 : a0), black);
+            w.PutRun(a2 - a1, !black);
             a0 = a2;
             ia += 2;
         }
     }
+    m_writer = w;
 }
 
 int DEncoderG4::EncodeLine(uint8_t *buffer, int /*length*/, int capacity) {

@@ -66,32 +66,27 @@ uint64_t LoadWord(const uint8_t *line, int i, int bytes, uint8_t pad) {
 
 }  // namespace
 
-int FindChange(const uint8_t *line, int start, int end, uint8_t flip) {
-    if (start >= end)
-        return end;
-    const int bytes = (end + 7) >> 3;
-    const uint64_t flip64 = 0x0101010101010101ull * flip;
-    int i = start >> 3;
-    uint64_t w = (LoadWord(line, i, bytes, flip) ^ flip64) & (~0ull >> (start & 7));
-    while (w == 0) {
-        i += 8;
-        if (i >= bytes)
-            return end;
-        w = LoadWord(line, i, bytes, flip) ^ flip64;
-    }
-    int pos = (i << 3) + std::countl_zero(w);
-    return pos < end ? pos : end;
-}
-
 void FindChanges(const uint8_t *line, int columns, uint8_t whiteByte, std::vector<int> &out) {
     out.clear();
-    const uint8_t flips[2] = {whiteByte, static_cast<uint8_t>(~whiteByte)};
-    int pos = 0;
-    for (int colour = 0;; colour ^= 1) {
-        pos = FindChange(line, pos, columns, flips[colour]);
-        if (pos >= columns)
-            break;
-        out.push_back(pos);
+    const int bytes = (columns + 7) >> 3;
+    // Black reads as 1 in either photometric sense, and bytes past the line
+    // as white.
+    const uint64_t toBlack = 0x0101010101010101ull * whiteByte;
+    uint64_t left = 0;  // the pixel before the word, white before the line
+    for (int i = 0; i < bytes; i += 8) {
+        const uint64_t w = LoadWord(line, i, bytes, whiteByte) ^ toBlack;
+        // A 1 where a pixel differs from its left neighbour.
+        uint64_t t = w ^ ((w >> 1) | (left << 63));
+        left = w & 1;
+        const int base = i << 3;
+        // Pad bits of the last byte are no pixels.
+        if (columns - base < 64)
+            t &= ~(~0ull >> (columns - base));
+        while (t != 0) {
+            const int at = std::countl_zero(t);
+            out.push_back(base + at);
+            t ^= (uint64_t{1} << 63) >> at;
+        }
     }
     out.insert(out.end(), kChangeSentinels, columns);
 }
