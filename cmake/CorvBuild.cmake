@@ -215,7 +215,7 @@ function(corv_add_fuzzer name)
     set(work ${CMAKE_CURRENT_BINARY_DIR}/${name}_corpus)
     add_test(NAME fuzz.${name}
       COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-              $<TARGET_FILE:${name}> -max_total_time=15 -seed=1 -print_final_stats=0
+              $<TARGET_FILE:${name}> -max_total_time=10 -seed=1 -print_final_stats=0
               ${work} ${F_CORPUS})
     set_tests_properties(fuzz.${name} PROPERTIES LABELS fuzz TIMEOUT 120)
     file(MAKE_DIRECTORY ${work})

@@ -203,15 +203,15 @@ def run_checks(args, work, sim):
               "%s: BEGIN_JOB parameters %r" % (what, p))
         compare_pages(job, [out], area, what)
 
-    # A feeder stack of three sheets: three files, then the empty feeder.
-    sim.scenario("--feeder-sheets", "3")
+    # A feeder stack of five sheets: five files, then the empty feeder.
+    sim.scenario("--feeder-sheets", "5")
     pattern = os.path.join(work, "sheet%d.pnm")
     r = scanimage("--source", "ADF", "--mode", "Gray", "--resolution", "200", "--format=pnm",
                   "--batch=" + pattern)
-    files = [pattern % i for i in range(1, 4)]
+    files = [pattern % i for i in range(1, 6)]
     check(r.returncode == 0, "feeder batch: exit %d: %s" % (r.returncode, r.stderr[-400:]))
-    check(all(os.path.exists(f) for f in files) and not os.path.exists(pattern % 4),
-          "feeder batch wrote sheet1..3 and no more: %s" % sorted(os.listdir(work)))
+    check(all(os.path.exists(f) for f in files) and not os.path.exists(pattern % 6),
+          "feeder batch wrote sheet1..5 and no more: %s" % sorted(os.listdir(work)))
     job = last_job()
     check(job["params"]["X_PAPER_PLACE"] == 1, "feeder batch asks for the feeder")
     check(job["commands"].count("BEGIN_JOB") == 1 and job["commands"].count("BEGIN_SCANPAGE") == 1,
