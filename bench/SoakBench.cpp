@@ -46,12 +46,9 @@ void Sample(HANDLE process, DWORD pid, int sheets, DWORD started) {
 int main(int argc, char **argv) {
     if (argc != 5)
         return Fail("usage: soak_bench OUTPUT_FOLDER PORT SHEETS RESOLUTION_CODE");
-    std::string folder = argv[1];
-    for (char &c : folder)
-        c = c == '/' ? '\\' : c;
-    const int port = std::atoi(argv[2]);
-    const int sheets = std::atoi(argv[3]);
-    if (port <= 0 || sheets <= 0)
+    std::string folder;
+    int port = 0, sheets = 0;
+    if (!CUtilityRun::FeederArguments(argv + 1, folder, port, sheets))
         return Fail("the port and the sheets must be numbers");
     if (const char *failed = CUtilityRun::SetUpFeederScan(port, std::atoi(argv[4])))
         return Fail(failed);

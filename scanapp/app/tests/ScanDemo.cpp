@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "UtilityRun.h"
@@ -37,12 +36,9 @@ int Fail(const char *what, CUtilityRun *run = nullptr) {
 int main(int argc, char **argv) {
     if (argc != 4)
         return Fail("usage: corvscan_demo OUTPUT_FOLDER PORT SHEETS");
-    std::string folder = argv[1];
-    for (char &c : folder)
-        c = c == '/' ? '\\' : c;
-    const int port = std::atoi(argv[2]);
-    const int sheets = std::atoi(argv[3]);
-    if (port <= 0 || sheets <= 0)
+    std::string folder;
+    int port = 0, sheets = 0;
+    if (!CUtilityRun::FeederArguments(argv + 1, folder, port, sheets))
         return Fail("the port and the sheets must be numbers");
 
     // Our source where Wine's source manager looks, set up as a user would:

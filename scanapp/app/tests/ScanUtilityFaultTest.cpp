@@ -188,9 +188,7 @@ protected:
         std::string wide;
         for (const char c : std::string(kServerPassword))
             wide += {c, '\0'};
-        char temp[MAX_PATH] = {};
-        ::GetTempPathA(MAX_PATH, temp);
-        for (const std::string &log : {SourceLogPath(), std::string(temp) + "corvscan.log"}) {
+        for (const std::string &log : {SourceLogPath(), CUtilityRun::LogPath()}) {
             const std::string text = FileBytes(log);
             EXPECT_EQ(text.find(kServerPassword), std::string::npos) << log;
             EXPECT_EQ(text.find(wide), std::string::npos) << log;

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "DialogOperator.h"
@@ -48,13 +49,22 @@ BOOL CALLBACK MatchControl(HWND child, LPARAM param) {
     return FALSE;
 }
 
-std::string LogPath() {
+}  // namespace
+
+std::string CUtilityRun::LogPath() {
     char dir[MAX_PATH + 1] = {};
     ::GetTempPathA(sizeof dir, dir);
     return std::string(dir) + "corvscan.log";
 }
 
-}  // namespace
+bool CUtilityRun::FeederArguments(char **argv, std::string &folder, int &port, int &sheets) {
+    folder = argv[0];
+    for (char &c : folder)
+        c = c == '/' ? '\\' : c;
+    port = std::atoi(argv[1]);
+    sheets = std::atoi(argv[2]);
+    return port > 0 && sheets > 0;
+}
 
 CUtilityRun::~CUtilityRun() {
     if (m_info.hProcess) {

@@ -43,6 +43,10 @@ public:
     // at start and keeps PDF pages as JPEG; its log emptied. Null when done,
     // else what could not be set up.
     static const char *SetUpFeederScan(int port, int resolution);
+    // OUTPUT_FOLDER PORT SHEETS of the programs that run a feeder scan: the
+    // folder with Windows separators; false when the numbers are not.
+    static bool FeederArguments(char **argv, std::string &folder, int &port, int &sheets);
+    static std::string LogPath();
     // The log switched on and emptied.
     static void ResetLog();
     static std::vector<std::string> LogLines();
